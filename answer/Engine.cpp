@@ -1,0 +1,1 @@
+#include "answer/Engine.h"

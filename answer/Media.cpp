@@ -1,0 +1,1 @@
+#include "answer/Media.h"

@@ -1,0 +1,27 @@
+#ifndef RINGLOCK_APP_APPSTATE_H
+#define RINGLOCK_APP_APPSTATE_H
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdint>
+
+#include "link/SkypeCom.h"
+#include "ui/DlgLayout.h"
+
+// The program-wide record. Construction order matters: the link is built
+// before the layout and destroyed after it.
+struct AppState {
+    SkypeCom skype;
+    DlgLayout layout;
+    NOTIFYICONDATAA trayIcon;
+    HINSTANCE instance;
+    HWND mainDialog;
+    HWND logView;
+    HWND contactsView;
+    int32_t windowShown;
+};
+
+extern AppState g_app;
+
+#endif

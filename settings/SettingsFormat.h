@@ -1,0 +1,24 @@
+#ifndef RINGLOCK_SETTINGS_SETTINGSFORMAT_H
+#define RINGLOCK_SETTINGS_SETTINGSFORMAT_H
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// The settings file's text, free of the platform: two option lines, then one
+// contact per line, every line ending in CR LF.
+
+struct SettingsData {
+    int startVideo;  // atoi of the first non-empty line
+    int quietMedia;  // atoi of the second
+    std::vector<std::string> contacts;
+};
+
+// Reads `size` bytes; the text ends at the first NUL. Never reads past `size`.
+SettingsData ParseSettingsText(const char* data, size_t size);
+// Each contact is written as at most its first 259 characters.
+std::string FormatSettingsText(bool startVideo, bool quietMedia, const std::vector<std::string>& contacts);
+// The settings file for an executable at `exePath`.
+std::string SettingsPathFor(const std::string& exePath);
+
+#endif

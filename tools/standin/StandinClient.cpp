@@ -1,0 +1,1 @@
+#include "tools/standin/StandinClient.h"

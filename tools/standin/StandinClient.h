@@ -1,0 +1,83 @@
+#ifndef RINGLOCK_TOOLS_STANDIN_STANDINCLIENT_H
+#define RINGLOCK_TOOLS_STANDIN_STANDINCLIENT_H
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// Our stand-in for the calling client's side of the window-message API: a
+// hidden top-level window on a thread of its own that answers discovery with
+// scripted attach statuses, records every command block it receives and sends
+// notifications as WM_COPYDATA. Used in-process by the tests and wrapped by the
+// stand-in client program.
+
+struct ReceivedCommand {
+    std::string text;     // the block's bytes up to the first NUL, or all cbData bytes
+    DWORD cbData;
+    ULONG_PTR dwData;
+    HWND sender;          // wParam of the WM_COPYDATA
+    bool hasNul;          // a NUL lies within cbData
+    double atMs;          // StandinClock() when it arrived
+};
+
+struct AttachStep {
+    LPARAM status;        // sent as lParam of the attach message
+    DWORD delayMs;        // after the discover message (or the previous step)
+};
+
+// How the stand-in answers the commands it receives.
+enum class ReplyMode {
+    None,         // records only
+    Synchronous,  // replies from inside the command's WM_COPYDATA handler
+    Deferred,     // replies from its own thread after replyDelayMs
+};
+
+// Milliseconds on a monotonic clock shared by everything in one process.
+double StandinClock();
+
+class StandinClient {
+public:
+    StandinClient();
+    ~StandinClient();
+    StandinClient(const StandinClient&) = delete;
+    StandinClient& operator=(const StandinClient&) = delete;
+
+    bool start();  // thread and window exist when it returns true
+    void stop();
+
+    // Answered to each discover broadcast, in order; empty = silence.
+    void setAttachScript(std::vector<AttachStep> steps);
+    // Replies as the real client does: GET CALL n PARTNER_HANDLE -> CALL n
+    // PARTNER_HANDLE <partner of n>, SET CALL n STATUS INPROGRESS -> status and
+    // video lines, ALTER ... START_VIDEO_SEND echoed, SET WINDOWSTATE
+    // MAXIMIZED, PING -> PONG, anything else -> ERROR.
+    void setReplyMode(ReplyMode mode, DWORD replyDelayMs = 0);
+    void setPartner(const std::string& callId, const std::string& partner);
+    // Called on the stand-in's thread for every command, before any reply.
+    void setCommandHook(std::function<void(const ReceivedCommand&)> hook);
+
+    HWND apiWindow() const;   // the stand-in's window, named in every attach and notification
+    HWND appWindow() const;   // the window named by the last discover broadcast
+    int discoverCount() const;
+
+    // Sends from the calling thread, wParam = apiWindow(); returns the result.
+    LRESULT sendAttach(LPARAM status);
+    LRESULT notify(const std::string& text);
+    LRESULT sendBlock(const void* data, DWORD cbData, HWND fromWindow);
+
+    std::vector<ReceivedCommand> commands() const;
+    std::vector<std::string> commandTexts() const;
+    void clearCommands();
+    // Pumps the calling thread's messages while it waits.
+    bool waitForCommandCount(size_t count, DWORD timeoutMs) const;
+
+private:
+    struct Impl;
+    Impl* m_impl;
+};
+
+#endif

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Runs a command inside one Wine session: a private prefix, a virtual X display
+# (unless --user-display and DISPLAY is set), a Wine virtual desktop so the
+# notification area exists and hiding windows costs no window-manager wait, and
+# a wineserver kept warm for the whole command.
+# Usage: with-wine.sh [--user-display] PREFIX command [args...]
+set -euo pipefail
+use_user_display=0
+if [ "${1:-}" = "--user-display" ]; then use_user_display=1; shift; fi
+prefix="$(mkdir -p "$1" && cd "$1" && pwd)"
+shift
+
+export WINEPREFIX="$prefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+wine=/usr/lib/wine/wine64
+server=/usr/lib/wine/wineserver64
+[ -x "$server" ] || server=/usr/lib/wine/wineserver
+
+xvfb_pid=
+cleanup() {
+  "$server" -k >/dev/null 2>&1 || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+
+if [ "$use_user_display" -eq 0 ] || [ -z "${DISPLAY:-}" ]; then
+  fdfile="$(mktemp)"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do [ -s "$fdfile" ] && break; sleep 0.05; done
+  export DISPLAY=":$(head -n1 "$fdfile")"
+  rm -f "$fdfile"
+fi
+
+if [ ! -f "$prefix/.ringlock-ready" ]; then
+  echo "with-wine: creating Wine prefix in $prefix (first run only)" >&2
+  "$wine" wineboot -i >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x800 /f >/dev/null 2>&1
+  "$server" -w
+  touch "$prefix/.ringlock-ready"
+fi
+"$server" -p
+# Start the prefix's system processes and the virtual desktop now, detached
+# from our output: started by the first test they would inherit its pipes and
+# keep ctest waiting for an end of file that never comes.
+"$wine" rundll32.exe user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1 || true
+"$@"
