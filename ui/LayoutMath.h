@@ -41,7 +41,10 @@ struct FollowState {
 };
 
 // Where a control registered at `registered` goes when the dialog is dx wider
-// and dy higher than captured; updates `follow` for the next control.
+// and dy higher than captured; updates `follow` for the next control. Ratios
+// are taken in x87 extended precision. When the aspect ratio cannot be formed
+// (registered width 0, or height 0 for a width computed from it), the aspect
+// codes keep the registered size on that axis.
 LayoutPlacement PlaceLayoutItem(const LayoutRect& registered, int32_t horzCode, int32_t vertCode,
                                 int32_t dx, int32_t dy, FollowState& follow);
 
