@@ -1,1 +1,118 @@
 #include "link/SkypeCom.h"
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+const char* const DISCOVER_MESSAGE_NAME = "SkypeControlAPIDiscover";
+const char* const ATTACH_MESSAGE_NAME = "SkypeControlAPIAttach";
+
+namespace {
+
+const char* AttachStatusLine(int32_t status)
+{
+    switch (status) {
+    case ATTACH_SUCCESS:
+        return "Connected to Skype";
+    case ATTACH_REFUSED:
+        return "Skype Denied this App Access";
+    case ATTACH_NOT_AVAILABLE:
+        return "Skype is not signed-in";
+    case ATTACH_API_AVAILABLE:
+        return "Skype is now signed-in, and is avaliable";
+    default:
+        return "Unknown Skype message";
+    }
+}
+
+}  // namespace
+
+LRESULT SkypeCom::handleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == m_discoverMsg) {
+        return 1;
+    }
+    if (msg == m_attachMsg) {
+        const auto status = static_cast<int32_t>(lParam);
+        // Whatever the client answers, it is running.
+        m_discoverPending = false;
+        KillTimer(hWnd, TIMER_DISCOVER);
+        if (status == ATTACH_PENDING_AUTHORIZATION) {
+            notifyDialog("Waiting for Skype to Accept this App...", LINK_TEXT_STATUS);
+            notifyDialog("  It may take up to 10sec for skype to notify you", LINK_TEXT_STATUS);
+            return 1;
+        }
+        if (status == ATTACH_SUCCESS) {
+            m_hSkypeWnd = reinterpret_cast<HWND>(wParam);
+        }
+        notifyDialog(AttachStatusLine(status), LINK_TEXT_STATUS);
+        if (status == ATTACH_API_AVAILABLE) {
+            PostMessageA(HWND_BROADCAST, m_discoverMsg, reinterpret_cast<WPARAM>(m_hWnd), 0);
+        }
+        return 1;
+    }
+    switch (msg) {
+    case WM_COPYDATA: {
+        const HWND skype = m_hSkypeWnd;
+        const auto* block = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        if (skype && reinterpret_cast<HWND>(wParam) == skype && block && block->lpData && block->cbData > 0) {
+            const char* text = static_cast<const char*>(block->lpData);
+            if (std::memchr(text, 0, block->cbData)) {
+                notifyDialog(text, LINK_TEXT_API);
+            } else {
+                const std::string terminated(text, block->cbData);
+                notifyDialog(terminated.c_str(), LINK_TEXT_API);
+            }
+        }
+        return m_copyDataResult;
+    }
+    case WM_CREATE:
+        m_discoverMsg = RegisterWindowMessageA(DISCOVER_MESSAGE_NAME);
+        m_attachMsg = RegisterWindowMessageA(ATTACH_MESSAGE_NAME);
+        return 0;
+    case WM_TIMER:
+        if (wParam == TIMER_DISCOVER) {
+            KillTimer(hWnd, TIMER_DISCOVER);
+            if (m_discoverPending.exchange(false)) {
+                notifyDialog("Skype is not running, you need to start Skype", LINK_TEXT_STATUS);
+            }
+        }
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+void SkypeCom::onThreadStart() {}
+
+void SkypeCom::onThreadEnd() {}
+
+BOOL SkypeCom::startDiscovery(HWND dialog)
+{
+    m_discoverPending = true;
+    SetTimer(m_hWnd, TIMER_DISCOVER, DISCOVER_TIMEOUT_MS, nullptr);
+    m_hDialog = dialog;
+    m_copyDataResult = 1;
+    return PostMessageA(HWND_BROADCAST, m_discoverMsg, reinterpret_cast<WPARAM>(m_hWnd), 0);
+}
+
+LRESULT SkypeCom::sendCommand(const char* command)
+{
+    const HWND skype = m_hSkypeWnd;
+    if (!skype) {
+        return 0;
+    }
+    COPYDATASTRUCT block{0, static_cast<DWORD>(std::strlen(command) + 1), const_cast<char*>(command)};
+    return SendMessageA(skype, WM_COPYDATA, reinterpret_cast<WPARAM>(m_hWnd), reinterpret_cast<LPARAM>(&block));
+}
+
+LRESULT SkypeCom::ping()
+{
+    m_copyDataResult = 0;
+    return sendCommand("PING");
+}
+
+LRESULT SkypeCom::notifyDialog(const char* text, LPARAM kind)
+{
+    return SendMessageA(m_hDialog, WM_LINK_TEXT, reinterpret_cast<WPARAM>(text), kind);
+}

@@ -41,6 +41,9 @@ public:
     UINT m_discoverMsg = 0;
     UINT m_attachMsg = 0;
     std::atomic<LONG> m_copyDataResult{1};
+    // Set while TIMER_DISCOVER may still report: a WM_TIMER already queued
+    // when the timer is stopped must not report "not running" after an attach.
+    std::atomic<bool> m_discoverPending{false};
 };
 
 #endif

@@ -1,1 +1,66 @@
 #include "link/UIthread.h"
+
+void UIthread::onDestroy()
+{
+    PostQuitMessage(0);
+}
+
+void UIthread::onThreadStart() {}
+
+void UIthread::onThreadEnd() {}
+
+bool UIthread::start()
+{
+    if (m_hThread) {
+        return true;
+    }
+    // Unnamed: a named event is shared by every process that opens the same
+    // name, and another process's start could release this one too early.
+    m_hStartEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!m_hStartEvent) {
+        return false;
+    }
+    m_hThread = CreateThread(nullptr, 0, threadMain, this, 0, nullptr);
+    bool started = false;
+    if (m_hThread) {
+        // The thread ends without signalling when it made no window.
+        const HANDLE waitFor[2] = {m_hStartEvent, m_hThread};
+        started = WaitForMultipleObjects(2, waitFor, FALSE, INFINITE) == WAIT_OBJECT_0;
+        if (!started) {
+            CloseHandle(m_hThread);
+            m_hThread = nullptr;
+        }
+    }
+    CloseHandle(m_hStartEvent);
+    m_hStartEvent = nullptr;
+    return started;
+}
+
+void UIthread::stop()
+{
+    if (!m_hThread) {
+        return;
+    }
+    PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
+    WaitForSingleObject(m_hThread, 5000);
+    CloseHandle(m_hThread);
+    m_hThread = nullptr;
+}
+
+DWORD WINAPI UIthread::threadMain(LPVOID self)
+{
+    UIthread* thread = static_cast<UIthread*>(self);
+    if (!thread->create()) {
+        return 1;
+    }
+    SetEvent(thread->m_hStartEvent);
+    thread->onThreadStart();
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    thread->onThreadEnd();
+    thread->destroy();
+    return 0;
+}

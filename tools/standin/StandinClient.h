@@ -36,8 +36,20 @@ enum class ReplyMode {
     Deferred,     // replies from its own thread after replyDelayMs
 };
 
+constexpr LPARAM STANDIN_ATTACH_SUCCESS = 0;
+constexpr LPARAM STANDIN_ATTACH_PENDING = 1;
+constexpr LPARAM STANDIN_ATTACH_REFUSED = 2;
+constexpr LPARAM STANDIN_ATTACH_NOT_AVAILABLE = 3;
+constexpr LPARAM STANDIN_ATTACH_API_AVAILABLE = 0x8001;
+
 // Milliseconds on a monotonic clock shared by everything in one process.
 double StandinClock();
+
+// The lines the real client answers `command` with, in order; empty when it
+// sends nothing back. `partnerOf` maps a call id to its partner's handle and
+// returns false for an unknown call.
+std::vector<std::string> StandinReplies(const std::string& command,
+                                        const std::function<bool(const std::string&, std::string&)>& partnerOf);
 
 class StandinClient {
 public:
@@ -51,6 +63,11 @@ public:
 
     // Answered to each discover broadcast, in order; empty = silence.
     void setAttachScript(std::vector<AttachStep> steps);
+    // The n-th discover broadcast (from 0) is answered with perDiscover[n];
+    // later ones get silence.
+    void setAttachScripts(std::vector<std::vector<AttachStep>> perDiscover);
+    // Ignore discover broadcasts from windows of other processes (0 = accept all).
+    void acceptDiscoverOnlyFrom(DWORD processId);
     // Replies as the real client does: GET CALL n PARTNER_HANDLE -> CALL n
     // PARTNER_HANDLE <partner of n>, SET CALL n STATUS INPROGRESS -> status and
     // video lines, ALTER ... START_VIDEO_SEND echoed, SET WINDOWSTATE
@@ -59,6 +76,8 @@ public:
     void setPartner(const std::string& callId, const std::string& partner);
     // Called on the stand-in's thread for every command, before any reply.
     void setCommandHook(std::function<void(const ReceivedCommand&)> hook);
+    // Value the stand-in returns for every command block (1 unless set).
+    void setCommandResult(LRESULT result);
 
     HWND apiWindow() const;   // the stand-in's window, named in every attach and notification
     HWND appWindow() const;   // the window named by the last discover broadcast
@@ -68,12 +87,19 @@ public:
     LRESULT sendAttach(LPARAM status);
     LRESULT notify(const std::string& text);
     LRESULT sendBlock(const void* data, DWORD cbData, HWND fromWindow);
+    // Posts the attach message with `status` to every top-level window, as the
+    // real client announces 0x8001.
+    BOOL broadcastAttach(LPARAM status);
+    // Sends `text` to appWindow() from the stand-in's own thread after delayMs.
+    void notifyLater(const std::string& text, DWORD delayMs);
 
     std::vector<ReceivedCommand> commands() const;
     std::vector<std::string> commandTexts() const;
+    size_t commandCount() const;
     void clearCommands();
     // Pumps the calling thread's messages while it waits.
     bool waitForCommandCount(size_t count, DWORD timeoutMs) const;
+    bool waitForDiscoverCount(int count, DWORD timeoutMs) const;
 
 private:
     struct Impl;
