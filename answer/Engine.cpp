@@ -1,1 +1,158 @@
 #include "answer/Engine.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <string>
+
+#include "answer/Media.h"
+#include "app/AppState.h"
+#include "res/resource.h"
+#include "ui/ListView.h"
+
+CallState g_callState{};
+
+namespace {
+
+constexpr int32_t ANSWER_PENDING = 1000;
+
+bool SameId(const char* a, const char* b)
+{
+    return std::strcmp(a, b) == 0;
+}
+
+void CopyId(char (&to)[CALL_ID_SIZE], const char (&from)[CALL_ID_SIZE])
+{
+    std::memcpy(to, from, CALL_ID_SIZE);
+}
+
+// A timer that cannot be started would leave its action undone for ever (and,
+// for TIMER_ANSWER, the engine closed), so the caller then acts at once.
+bool StartTimer(UINT_PTR id, UINT delayMs)
+{
+    return SetTimer(g_app.mainDialog, id, delayMs, nullptr) != 0;
+}
+
+void SendFormatted(const char* format, const char* callId)
+{
+    char command[COMMAND_TEXT_SIZE];
+    if (FormatCommandText(command, format, callId)) {
+        g_app.skype.sendCommand(command);
+    }
+}
+
+// Each test returns false when processing of the message ends.
+
+bool RingingTest(const char* message)
+{
+    if (!IsRingingNotification(message)) {
+        return true;
+    }
+    char id[CALL_ID_SIZE];
+    if (!ExtractRingingCallId(message, id)) {
+        return false;
+    }
+    if (SameId(id, g_callState.ringingCallId)) {
+        return false;
+    }
+    CopyId(g_callState.ringingCallId, id);
+    // The query goes out with the local copy: a notification handled during
+    // the send may already have replaced ringingCallId.
+    SendFormatted(GET_PARTNER_FORMAT, id);
+    return true;
+}
+
+bool VideoTest(const char* message, bool* startVideoNow)
+{
+    if (g_callState.answeredCallId[0] == '\0'
+        || !IsVideoAvailableFor(message, g_callState.answeredCallId)) {
+        return true;
+    }
+    if (IsDlgButtonChecked(g_app.mainDialog, IDC_START_VIDEO) != BST_CHECKED) {
+        return false;
+    }
+    if (SameId(g_callState.answeredCallId, g_callState.videoCallId)) {
+        return false;
+    }
+    *startVideoNow = !StartTimer(TIMER_START_VIDEO, START_VIDEO_DELAY_MS);
+    CopyId(g_callState.videoCallId, g_callState.answeredCallId);
+    return true;
+}
+
+void ContactTest(const char* message, bool* answerNow)
+{
+    if (g_callState.ringingCallId[0] == '\0') {
+        return;
+    }
+    const LRESULT rows = SendMessageA(g_app.contactsView, LVM_GETITEMCOUNT, 0, 0);
+    if (rows <= 0) {
+        return;
+    }
+    for (int row = 0; row < rows; ++row) {
+        const std::string contact = ListGetRowText(g_app.contactsView, row);
+        if (!IsPartnerOf(message, g_callState.ringingCallId, contact.c_str())) {
+            continue;
+        }
+        if (SameId(g_callState.answeredCallId, g_callState.ringingCallId)) {
+            return;
+        }
+        g_callState.answerPending = ANSWER_PENDING;
+        *answerNow = !StartTimer(TIMER_ANSWER, ANSWER_DELAY_MS);
+        CopyId(g_callState.answeredCallId, g_callState.ringingCallId);
+        if (IsDlgButtonChecked(g_app.mainDialog, IDC_QUIET_MEDIA) != BST_UNCHECKED) {
+            FindMediaTargets();
+            StartMediaTimers();
+        }
+    }
+}
+
+}  // namespace
+
+void ClearCallIds()
+{
+    std::memset(g_callState.ringingCallId, 0, sizeof(g_callState.ringingCallId));
+    std::memset(g_callState.answeredCallId, 0, sizeof(g_callState.answeredCallId));
+    std::memset(g_callState.videoCallId, 0, sizeof(g_callState.videoCallId));
+}
+
+void HandleApiMessage(const char* message)
+{
+    if (message == nullptr || g_callState.answerPending != 0) {
+        return;
+    }
+    bool startVideoNow = false;
+    bool answerNow = false;
+    if (RingingTest(message) && VideoTest(message, &startVideoNow)) {
+        ContactTest(message, &answerNow);
+    }
+    // Run once every state change of this message is in place, because these
+    // send and a notification handled during a send re-enters the engine.
+    if (startVideoNow) {
+        OnStartVideoTimer();
+    }
+    if (answerNow) {
+        OnAnswerTimer();
+    }
+}
+
+void OnAnswerTimer()
+{
+    KillTimer(g_app.mainDialog, TIMER_ANSWER);
+    g_callState.answerPending = 0;
+    SendFormatted(ANSWER_FORMAT, g_callState.ringingCallId);
+}
+
+void OnStartVideoTimer()
+{
+    KillTimer(g_app.mainDialog, TIMER_START_VIDEO);
+    SendFormatted(START_VIDEO_FORMAT, g_callState.answeredCallId);
+    if (!StartTimer(TIMER_MAXIMIZE, MAXIMIZE_DELAY_MS)) {
+        OnMaximizeTimer();
+    }
+}
+
+void OnMaximizeTimer()
+{
+    KillTimer(g_app.mainDialog, TIMER_MAXIMIZE);
+    g_app.skype.sendCommand(MAXIMIZE_COMMAND);
+}

@@ -24,6 +24,8 @@ struct CallState {
 extern CallState g_callState;
 
 void ClearCallIds();
+// A timer of the engine that cannot be started has its action done at once,
+// once the message's own changes are in place, rather than never.
 void HandleApiMessage(const char* message);
 void OnAnswerTimer();
 void OnStartVideoTimer();
