@@ -1,7 +1,6 @@
 #include "answer/CallTexts.h"
 
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -33,17 +32,37 @@ bool ExtractRingingCallId(const char* message, char (&id)[CALL_ID_SIZE])
     return true;
 }
 
+// Every format here has only %s fields, so a small substitution does the work
+// of vsnprintf without pulling a whole printf implementation into the program.
 bool FormatCommandText(char (&out)[COMMAND_TEXT_SIZE], const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    const int length = std::vsnprintf(out, sizeof(out), format, args);
-    va_end(args);
-    if (length < 0 || static_cast<size_t>(length) >= sizeof(out)) {
-        out[0] = '\0';
-        return false;
+    size_t used = 0;
+    bool fits = true;
+    auto append = [&](const char* text, size_t length) {
+        if (length >= sizeof(out) - used) {
+            fits = false;
+            return;
+        }
+        std::memcpy(out + used, text, length);
+        used += length;
+    };
+    for (const char* p = format; *p != '\0' && fits; ++p) {
+        if (p[0] == '%' && p[1] == 's') {
+            const char* field = va_arg(args, const char*);
+            append(field, std::strlen(field));
+            ++p;
+        } else if (p[0] == '%' && p[1] == '%') {
+            append(p, 1);
+            ++p;
+        } else {
+            append(p, 1);
+        }
     }
-    return true;
+    va_end(args);
+    out[fits ? used : 0] = '\0';
+    return fits;
 }
 
 bool IsVideoAvailableFor(const char* message, const char* callId)
