@@ -1,1 +1,258 @@
 #include "app/MainDialog.h"
+
+#include <commctrl.h>
+
+#include "answer/Engine.h"
+#include "answer/Media.h"
+#include "app/AppState.h"
+#include "app/Entry.h"
+#include "app/TrayIcon.h"
+#include "res/resource.h"
+#include "settings/Settings.h"
+#include "ui/AddContactDlg.h"
+#include "ui/ListView.h"
+
+namespace {
+
+constexpr int LIST_COLUMN_WIDTH = 280;
+constexpr int COMMAND_BUFFER_SIZE = 260;
+
+// Sent by the shell to every top-level window when the taskbar is recreated.
+UINT TaskbarCreatedMessage()
+{
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
+HICON LoadAppIcon()
+{
+    return LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP));
+}
+
+void RegisterLayout()
+{
+    DlgLayout& layout = g_app.layout;
+    layout.addControlById(IDC_CONTACTS, ANCHOR_STRETCH, ANCHOR_FIXED, TRUE);
+    layout.addControlById(IDC_LOG, ANCHOR_STRETCH, ANCHOR_STRETCH, TRUE);
+    layout.addControlById(IDC_HINT, ANCHOR_FIXED, ANCHOR_MOVE, TRUE);
+    layout.addControlById(IDC_COMMAND, ANCHOR_STRETCH, ANCHOR_MOVE, TRUE);
+    layout.addControlById(IDC_SEND, ANCHOR_MOVE, ANCHOR_MOVE, TRUE);
+    layout.setMinSize(0, 0);
+}
+
+BOOL OnInitDialog(HWND hDlg)
+{
+    g_app.mainDialog = hDlg;
+    g_app.logView = GetDlgItem(hDlg, IDC_LOG);
+    g_app.contactsView = GetDlgItem(hDlg, IDC_CONTACTS);
+    const bool linkStarted = g_app.skype.start();
+    ListInsertColumn(g_app.logView, 0, "Skype Message Log", LIST_COLUMN_WIDTH);
+    ListInsertColumn(g_app.contactsView, 0, "Ringlock Contacts", LIST_COLUMN_WIDTH);
+    if (!linkStarted) {
+        ListAppendRow(g_app.logView, "Could not start the Skype link; calls cannot be answered", LOG_MAX_ROWS);
+    }
+    ClearCallIds();
+    LoadSettings();
+    RegisterLayout();
+    HICON icon = LoadAppIcon();
+    SendMessageA(hDlg, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageA(hDlg, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    AddTrayIcon(icon);
+    TaskbarCreatedMessage();
+    if (linkStarted) {
+        g_app.skype.startDiscovery(hDlg);
+    }
+    return CheckStartHidden();
+}
+
+void OnClose(HWND hDlg)
+{
+    g_app.skype.ping();
+    RemoveTrayIcon();
+    EndDialog(hDlg, 0);
+    SaveSettings();
+}
+
+void OnWindowPosChanging(LPARAM lParam)
+{
+    if (g_app.windowShown == 0) {
+        reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
+    }
+}
+
+void OnNotify(WPARAM wParam, LPARAM lParam)
+{
+    const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (wParam == IDC_CONTACTS && header->code == static_cast<UINT>(NM_RCLICK)) {
+        ShowContactsMenu();
+    }
+}
+
+int SelectedContactRow()
+{
+    return static_cast<int>(SendMessageA(g_app.contactsView, LVM_GETSELECTIONMARK, 0, 0));
+}
+
+void AddContact(HWND hDlg)
+{
+    AddContactDlg dialog;
+    if (dialog.runModal(hDlg, IDD_CONTACT) == IDOK) {
+        ListAppendRow(g_app.contactsView, dialog.m_name, LIST_UNLIMITED);
+    }
+    SaveSettings();
+}
+
+void EditSelectedContact(HWND hDlg)
+{
+    AddContactDlg dialog;
+    const int row = SelectedContactRow();
+    const std::string current = ListGetRowText(g_app.contactsView, row);
+    if (!current.empty()) {
+        lstrcpynA(dialog.m_name, current.c_str(), sizeof(dialog.m_name));
+    }
+    if (row >= 0 && dialog.runModal(hDlg, IDD_CONTACT) == IDOK) {
+        ListSetRowText(g_app.contactsView, row, dialog.m_name);
+    }
+    SaveSettings();
+}
+
+void DeleteSelectedContact()
+{
+    const int row = SelectedContactRow();
+    if (row >= 0) {
+        SendMessageA(g_app.contactsView, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+    }
+    SaveSettings();
+}
+
+void SendTypedCommand(HWND hDlg)
+{
+    char command[COMMAND_BUFFER_SIZE] = {};
+    GetDlgItemTextA(hDlg, IDC_COMMAND, command, COMMAND_BUFFER_SIZE);
+    g_app.skype.sendCommand(command);
+}
+
+INT_PTR OnCommand(HWND hDlg, WORD id)
+{
+    switch (id) {
+    case IDM_ADD_CONTACT:
+        AddContact(hDlg);
+        return TRUE;
+    case IDM_EDIT_CONTACT:
+        EditSelectedContact(hDlg);
+        return TRUE;
+    case IDM_DELETE_CONTACT:
+        DeleteSelectedContact();
+        return TRUE;
+    case IDM_RESTORE:
+        RestoreMainWindow();
+        return FALSE;
+    case IDM_EXIT:
+        PostMessageA(g_app.mainDialog, WM_CLOSE, 0, 0);
+        return FALSE;
+    case IDC_SEND:
+        SendTypedCommand(hDlg);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+void OnTimer(WPARAM id)
+{
+    switch (id) {
+    case TIMER_ANSWER:
+        OnAnswerTimer();
+        break;
+    case TIMER_START_VIDEO:
+        OnStartVideoTimer();
+        break;
+    case TIMER_MAXIMIZE:
+        OnMaximizeTimer();
+        break;
+    case TIMER_MEDIA_MUTE:
+        OnMediaMuteTimer();
+        break;
+    case TIMER_MEDIA_PAUSE:
+        OnMediaPauseTimer();
+        break;
+    case TIMER_MEDIA_MINIMIZE:
+        OnMediaMinimizeTimer();
+        break;
+    default:
+        break;
+    }
+}
+
+void OnLinkText(WPARAM wParam, LPARAM kind)
+{
+    const char* text = reinterpret_cast<const char*>(wParam);
+    if (kind == LINK_TEXT_STATUS) {
+        ListAppendRow(g_app.logView, text, LOG_MAX_ROWS);
+    } else if (kind == LINK_TEXT_API) {
+        ListAppendRow(g_app.logView, text, LOG_MAX_ROWS);
+        HandleApiMessage(text);
+    }
+}
+
+void OnTrayNotify(LPARAM mouseMessage)
+{
+    if (mouseMessage == WM_LBUTTONDBLCLK) {
+        PostMessageA(g_app.mainDialog, WM_COMMAND, IDM_RESTORE, 0);
+    } else if (mouseMessage == WM_RBUTTONUP) {
+        ShowTrayMenu();
+    }
+}
+
+}  // namespace
+
+void RestoreMainWindow()
+{
+    g_app.windowShown = 1;
+    ShowWindow(g_app.mainDialog, SW_SHOW);
+    if (IsIconic(g_app.mainDialog)) {
+        ShowWindow(g_app.mainDialog, SW_RESTORE);
+    }
+    SetForegroundWindow(g_app.mainDialog);
+}
+
+INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    g_app.layout.onMessage(hDlg, msg, wParam, lParam);
+    switch (msg) {
+    case WM_INITDIALOG:
+        return OnInitDialog(hDlg);
+    case WM_CLOSE:
+        OnClose(hDlg);
+        return TRUE;
+    case WM_WINDOWPOSCHANGING:
+        OnWindowPosChanging(lParam);
+        return FALSE;
+    case WM_NOTIFY:
+        OnNotify(wParam, lParam);
+        return FALSE;
+    case WM_COMMAND:
+        return OnCommand(hDlg, LOWORD(wParam));
+    case WM_SYSCOMMAND:
+        if (wParam == SC_CLOSE) {
+            HideToTray();
+            return TRUE;
+        }
+        return FALSE;
+    case WM_TIMER:
+        OnTimer(wParam);
+        return FALSE;
+    case WM_LINK_TEXT:
+        OnLinkText(wParam, lParam);
+        return FALSE;
+    case WM_TRAY_NOTIFY:
+        OnTrayNotify(lParam);
+        return FALSE;
+    default:
+        break;
+    }
+    if (msg == TaskbarCreatedMessage() && g_app.mainDialog != nullptr) {
+        AddTrayIcon(LoadAppIcon());
+    }
+    return FALSE;
+}

@@ -1,6 +1,21 @@
 #include <windows.h>
+#include <commctrl.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+#include "app/AppState.h"
+#include "app/MainDialog.h"
+#include "app/TrayIcon.h"
+#include "res/resource.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    return 0;
+    g_app.instance = instance;
+    if (HWND running = FindWindowA(MAIN_DIALOG_CLASS, MAIN_DIALOG_TITLE)) {
+        PostMessageA(running, WM_COMMAND, IDM_RESTORE, 0);
+        return 0;
+    }
+    // The list views come from the common controls; make sure their classes
+    // exist before the dialog template asks for them.
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    return static_cast<int>(DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDlgProc, 0));
 }

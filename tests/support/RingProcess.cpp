@@ -1,0 +1,268 @@
+#include "tests/support/RingProcess.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace {
+
+constexpr DWORD POLL_MS = 10;
+
+std::string DirectoryOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+std::string MakeTempFolder()
+{
+    char base[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, base);
+    static LONG counter = 0;
+    for (;;) {
+        std::ostringstream name;
+        name << base << "ringlock-" << GetCurrentProcessId() << "-" << InterlockedIncrement(&counter);
+        if (CreateDirectoryA(name.str().c_str(), nullptr)) {
+            return name.str();
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS) {
+            return std::string();
+        }
+    }
+}
+
+void RemoveFolder(const std::string& folder)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = entry.cFileName;
+            if (name != "." && name != "..") {
+                const std::string path = folder + "\\" + name;
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(find, &entry));
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+struct FindDialog {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM param)
+{
+    FindDialog* search = reinterpret_cast<FindDialog*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId) {
+        return TRUE;
+    }
+    char className[32] = {};
+    char title[64] = {};
+    GetClassNameA(window, className, sizeof(className));
+    GetWindowTextA(window, title, sizeof(title));
+    if (lstrcmpA(className, "#32770") == 0 && lstrcmpA(title, "Skype Ringlock") == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool Launch(const std::string& exe, const std::string& arguments, const std::string& folder,
+            PROCESS_INFORMATION* process)
+{
+    std::string commandLine = "\"" + exe + "\"";
+    if (!arguments.empty()) {
+        commandLine += " " + arguments;
+    }
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    return CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.c_str(), &startup, process) != FALSE;
+}
+
+}  // namespace
+
+std::string TestProgramDir()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return DirectoryOf(path);
+}
+
+std::vector<std::string> ReadRemoteListView(HWND list)
+{
+    std::vector<std::string> rows;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(list, &processId);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (process == nullptr) {
+        return rows;
+    }
+    constexpr SIZE_T TEXT_SIZE = 1024;
+    char* remote = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + TEXT_SIZE, MEM_COMMIT, PAGE_READWRITE));
+    if (remote != nullptr) {
+        char* remoteText = remote + sizeof(LVITEMA);
+        const LRESULT count = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+        for (LRESULT row = 0; row < count; ++row) {
+            LVITEMA item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = static_cast<int>(row);
+            item.pszText = remoteText;
+            item.cchTextMax = static_cast<int>(TEXT_SIZE);
+            const char zero = '\0';
+            WriteProcessMemory(process, remoteText, &zero, 1, nullptr);
+            WriteProcessMemory(process, remote, &item, sizeof(item), nullptr);
+            SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote));
+            LVITEMA after{};
+            ReadProcessMemory(process, remote, &after, sizeof(after), nullptr);
+            char text[TEXT_SIZE] = {};
+            ReadProcessMemory(process, after.pszText, text, TEXT_SIZE - 1, nullptr);
+            rows.emplace_back(text);
+        }
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+    return rows;
+}
+
+RingProcess::RingProcess() : m_folder(MakeTempFolder())
+{
+    CopyFileA((TestProgramDir() + "\\Ringlock.exe").c_str(), exePath().c_str(), FALSE);
+}
+
+RingProcess::~RingProcess()
+{
+    kill();
+    RemoveFolder(m_folder);
+}
+
+std::string RingProcess::exePath() const
+{
+    return m_folder + "\\Ringlock.exe";
+}
+
+std::string RingProcess::settingsPath() const
+{
+    return m_folder + "\\Ringlock.ini";
+}
+
+void RingProcess::writeSettings(const std::string& bytes) const
+{
+    std::ofstream out(settingsPath(), std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+std::string RingProcess::readSettings() const
+{
+    std::ifstream in(settingsPath(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool RingProcess::settingsExist() const
+{
+    return GetFileAttributesA(settingsPath().c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool RingProcess::start(const std::string& arguments)
+{
+    return Launch(exePath(), arguments, m_folder, &m_process);
+}
+
+int RingProcess::runSecondInstance(const std::string& arguments, DWORD timeoutMs) const
+{
+    PROCESS_INFORMATION second{};
+    if (!Launch(exePath(), arguments, m_folder, &second)) {
+        return -1;
+    }
+    int result = -1;
+    if (WaitForSingleObject(second.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+        DWORD code = 0;
+        GetExitCodeProcess(second.hProcess, &code);
+        result = static_cast<int>(code);
+    } else {
+        TerminateProcess(second.hProcess, 1);
+    }
+    CloseHandle(second.hThread);
+    CloseHandle(second.hProcess);
+    return result;
+}
+
+HWND RingProcess::waitForDialog(DWORD timeoutMs)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    do {
+        FindDialog search{m_process.dwProcessId, nullptr};
+        EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr) {
+            m_dialog = search.found;
+            return m_dialog;
+        }
+        Sleep(POLL_MS);
+    } while (GetTickCount64() < deadline && running());
+    return nullptr;
+}
+
+std::vector<std::string> RingProcess::logLines() const
+{
+    return ReadRemoteListView(dialogItem(1001));
+}
+
+std::vector<std::string> RingProcess::contactLines() const
+{
+    return ReadRemoteListView(dialogItem(1002));
+}
+
+bool RingProcess::waitForLogLine(const std::string& line, DWORD timeoutMs) const
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    do {
+        const std::vector<std::string> lines = logLines();
+        if (std::find(lines.begin(), lines.end(), line) != lines.end()) {
+            return true;
+        }
+        Sleep(POLL_MS);
+    } while (GetTickCount64() < deadline);
+    return false;
+}
+
+bool RingProcess::running() const
+{
+    return m_process.hProcess != nullptr && WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+int RingProcess::waitForExit(DWORD timeoutMs)
+{
+    if (m_process.hProcess == nullptr) {
+        return -1;
+    }
+    if (WaitForSingleObject(m_process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+        return -1;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(m_process.hProcess, &code);
+    return static_cast<int>(code);
+}
+
+void RingProcess::kill()
+{
+    if (m_process.hProcess == nullptr) {
+        return;
+    }
+    if (running()) {
+        TerminateProcess(m_process.hProcess, 1);
+        WaitForSingleObject(m_process.hProcess, 5000);
+    }
+    CloseHandle(m_process.hThread);
+    CloseHandle(m_process.hProcess);
+    m_process = PROCESS_INFORMATION{};
+}

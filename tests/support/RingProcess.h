@@ -1,0 +1,55 @@
+#ifndef RINGLOCK_TESTS_SUPPORT_RINGPROCESS_H
+#define RINGLOCK_TESTS_SUPPORT_RINGPROCESS_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// The folder of the running test program, which also holds Ringlock.exe and
+// the stand-in programs.
+std::string TestProgramDir();
+
+// Rows of a list view in another process, read as another program would.
+std::vector<std::string> ReadRemoteListView(HWND list);
+
+// Ringlock.exe run as a black box: a copy in a fresh temporary folder of its
+// own, with its own settings file beside it.
+class RingProcess {
+public:
+    RingProcess();
+    ~RingProcess();
+    RingProcess(const RingProcess&) = delete;
+    RingProcess& operator=(const RingProcess&) = delete;
+
+    const std::string& folder() const { return m_folder; }
+    std::string exePath() const;
+    std::string settingsPath() const;
+    void writeSettings(const std::string& bytes) const;
+    std::string readSettings() const;  // empty when the file is missing
+    bool settingsExist() const;
+
+    bool start(const std::string& arguments = std::string());
+    // Starts another process of the same copy; returns its exit code, or -1.
+    int runSecondInstance(const std::string& arguments, DWORD timeoutMs) const;
+    HWND waitForDialog(DWORD timeoutMs);
+    HWND dialog() const { return m_dialog; }
+    HWND dialogItem(int id) const { return GetDlgItem(m_dialog, id); }
+    DWORD processId() const { return m_process.dwProcessId; }
+
+    std::vector<std::string> logLines() const;
+    std::vector<std::string> contactLines() const;
+    bool waitForLogLine(const std::string& line, DWORD timeoutMs) const;
+
+    bool running() const;
+    // Waits for the process to end; returns its exit code, or -1 on time-out.
+    int waitForExit(DWORD timeoutMs);
+    void kill();
+
+private:
+    std::string m_folder;
+    PROCESS_INFORMATION m_process{};
+    HWND m_dialog = nullptr;
+};
+
+#endif
