@@ -1,1 +1,262 @@
 #include "settings/Settings.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "app/AppState.h"
+#include "res/resource.h"
+#include "settings/SettingsFormat.h"
+#include "ui/ListView.h"
+
+namespace {
+
+constexpr DWORD MODULE_PATH_SIZE = 1023;
+constexpr DWORD FILE_CHUNK = 1u << 20;
+// Programs that open a file briefly without sharing (virus scanners, backup
+// and sync tools) usually let go within a second.
+constexpr int READ_ATTEMPTS = 10;
+constexpr DWORD READ_RETRY_DELAY_MS = 100;
+
+constexpr char MESSAGE_CAPTION[] = "Error";
+constexpr UINT MESSAGE_STYLE = MB_OK | MB_ICONEXCLAMATION | MB_TOPMOST;
+constexpr char WRITE_FAILED_TEXT[] = "Could not open config file for writing!";
+constexpr char NOT_OVERWRITTEN_TEXT[] =
+    "Could not read config file, so it was not overwritten!\r\n"
+    "Close any program that has it open; the next save will try again.";
+
+enum class ReadOutcome { Read, Missing, Unreadable };
+
+struct ReadResult {
+    ReadOutcome outcome;
+    DWORD error;
+    SettingsData data;
+};
+
+// A settings file that exists but could not be read at start. Writing it from
+// the controls would replace the user's contacts with the empty defaults, so
+// it is not written until it has been read.
+std::string g_unreadPath;
+
+ReadResult Unreadable(DWORD error)
+{
+    return ReadResult{ReadOutcome::Unreadable, error, SettingsData{0, 0, {}}};
+}
+
+ReadResult ReadOpenFile(HANDLE file)
+{
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size)) {
+        return Unreadable(GetLastError());
+    }
+    if (size.QuadPart < 0 || static_cast<ULONGLONG>(size.QuadPart) >= SIZE_MAX) {
+        return Unreadable(ERROR_NOT_ENOUGH_MEMORY);
+    }
+    const size_t fileSize = static_cast<size_t>(size.QuadPart);
+    std::unique_ptr<char[]> text(new (std::nothrow) char[fileSize + 1]);
+    if (!text) {
+        return Unreadable(ERROR_NOT_ENOUGH_MEMORY);
+    }
+    size_t length = 0;
+    while (length < fileSize) {
+        const DWORD wanted = static_cast<DWORD>(std::min<size_t>(fileSize - length, FILE_CHUNK));
+        DWORD got = 0;
+        if (!ReadFile(file, text.get() + length, wanted, &got, nullptr)) {
+            return Unreadable(GetLastError());
+        }
+        if (got == 0) {
+            break;
+        }
+        // The text ends at its first NUL: what follows one is never used.
+        const bool endsHere = std::memchr(text.get() + length, '\0', got) != nullptr;
+        length += got;
+        if (endsHere) {
+            break;
+        }
+    }
+    text[length] = '\0';
+    try {
+        return ReadResult{ReadOutcome::Read, 0, ParseSettingsText(text.get(), length)};
+    } catch (const std::bad_alloc&) {
+        return Unreadable(ERROR_NOT_ENOUGH_MEMORY);
+    }
+}
+
+ReadResult ReadSettingsFile(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+            return ReadResult{ReadOutcome::Missing, error, SettingsData{0, 0, {}}};
+        }
+        return Unreadable(error);
+    }
+    ReadResult result = ReadOpenFile(file);
+    CloseHandle(file);
+    return result;
+}
+
+ReadResult ReadSettingsFileRetrying(const std::string& path)
+{
+    ReadResult result = ReadSettingsFile(path);
+    for (int attempt = 1; attempt < READ_ATTEMPTS && result.outcome == ReadOutcome::Unreadable &&
+                          result.error != ERROR_NOT_ENOUGH_MEMORY;
+         ++attempt) {
+        Sleep(READ_RETRY_DELAY_MS);
+        result = ReadSettingsFile(path);
+    }
+    return result;
+}
+
+void Log(const std::string& line)
+{
+    ListAppendRow(g_app.logView, line.c_str(), LOG_MAX_ROWS);
+}
+
+// Anything but BST_CHECKED or BST_UNCHECKED means "indeterminate" to a check box.
+UINT CheckState(int value)
+{
+    return value != 0 ? BST_CHECKED : BST_UNCHECKED;
+}
+
+std::vector<std::string> ReadContactRows()
+{
+    const int count = static_cast<int>(SendMessageA(g_app.contactsView, LVM_GETITEMCOUNT, 0, 0));
+    std::vector<std::string> rows;
+    for (int row = 0; row < count; ++row) {
+        rows.push_back(ListGetRowText(g_app.contactsView, row));
+    }
+    return rows;
+}
+
+void ApplyToControls(const SettingsData& data)
+{
+    CheckDlgButton(g_app.mainDialog, IDC_START_VIDEO, CheckState(data.startVideo));
+    CheckDlgButton(g_app.mainDialog, IDC_QUIET_MEDIA, CheckState(data.quietMedia));
+    for (const std::string& contact : data.contacts) {
+        ListAppendRow(g_app.contactsView, contact.c_str(), LIST_UNLIMITED);
+    }
+}
+
+// A file read only after the user may have ticked boxes and added contacts:
+// a box ends up checked when either the file or the user checked it, and the
+// file's contacts follow the rows already there, except those already there.
+void MergeIntoControls(const SettingsData& data)
+{
+    if (data.startVideo != 0) {
+        CheckDlgButton(g_app.mainDialog, IDC_START_VIDEO, BST_CHECKED);
+    }
+    if (data.quietMedia != 0) {
+        CheckDlgButton(g_app.mainDialog, IDC_QUIET_MEDIA, BST_CHECKED);
+    }
+    const std::vector<std::string> present = ReadContactRows();
+    for (const std::string& contact : data.contacts) {
+        if (std::find(present.begin(), present.end(), contact) == present.end()) {
+            ListAppendRow(g_app.contactsView, contact.c_str(), LIST_UNLIMITED);
+        }
+    }
+}
+
+// The old file stays as it was until the new one is complete on disk.
+bool ReplaceFileContents(const std::string& path, const std::string& bytes)
+{
+    const std::string temporary = path + ".tmp";
+    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    bool complete = WriteWholeFile(file, bytes) && FlushFileBuffers(file) != 0;
+    complete = CloseHandle(file) != 0 && complete;
+    if (complete &&
+        MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
+        return true;
+    }
+    DeleteFileA(temporary.c_str());
+    return false;
+}
+
+}  // namespace
+
+std::string SettingsPath()
+{
+    char buffer[MODULE_PATH_SIZE + 1] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, buffer, MODULE_PATH_SIZE);
+    // A path that filled the buffer may have been cut short.
+    if (length == 0 || length >= MODULE_PATH_SIZE) {
+        return std::string();
+    }
+    return SettingsPathFor(std::string(buffer, length));
+}
+
+void LoadSettings()
+{
+    LoadSettingsFrom(SettingsPath());
+}
+
+void SaveSettings()
+{
+    SaveSettingsTo(SettingsPath());
+}
+
+void LoadSettingsFrom(const std::string& path)
+{
+    g_unreadPath.clear();
+    if (path.empty()) {
+        Log("Could not find the config file: the program's path is too long");
+        return;
+    }
+    const ReadResult result = ReadSettingsFileRetrying(path);
+    if (result.outcome == ReadOutcome::Read) {
+        ApplyToControls(result.data);
+    } else if (result.outcome == ReadOutcome::Unreadable) {
+        g_unreadPath = path;
+        Log("Could not read config file " + path + " (error " + std::to_string(result.error) +
+            "); it will not be overwritten until it has been read");
+    }
+}
+
+void SaveSettingsTo(const std::string& path)
+{
+    if (path.empty()) {
+        MessageBoxA(nullptr, WRITE_FAILED_TEXT, MESSAGE_CAPTION, MESSAGE_STYLE);
+        return;
+    }
+    if (!g_unreadPath.empty() && path == g_unreadPath) {
+        const ReadResult late = ReadSettingsFileRetrying(path);
+        if (late.outcome == ReadOutcome::Unreadable) {
+            MessageBoxA(nullptr, NOT_OVERWRITTEN_TEXT, MESSAGE_CAPTION, MESSAGE_STYLE);
+            return;
+        }
+        if (late.outcome == ReadOutcome::Read) {
+            MergeIntoControls(late.data);
+            Log("Read config file " + path + "; its contacts were added to the list");
+        }
+        g_unreadPath.clear();
+    }
+    const std::string bytes = FormatSettingsText(IsDlgButtonChecked(g_app.mainDialog, IDC_START_VIDEO) != 0,
+                                                 IsDlgButtonChecked(g_app.mainDialog, IDC_QUIET_MEDIA) != 0,
+                                                 ReadContactRows());
+    if (!ReplaceFileContents(path, bytes)) {
+        MessageBoxA(nullptr, WRITE_FAILED_TEXT, MESSAGE_CAPTION, MESSAGE_STYLE);
+    }
+}
+
+bool WriteWholeFile(HANDLE file, const std::string& bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD wanted = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, FILE_CHUNK));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data() + done, wanted, &written, nullptr) || written == 0) {
+            return false;
+        }
+        done += written;
+    }
+    return true;
+}

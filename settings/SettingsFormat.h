@@ -9,8 +9,8 @@
 // contact per line, every line ending in CR LF.
 
 struct SettingsData {
-    int startVideo;  // atoi of the first non-empty line
-    int quietMedia;  // atoi of the second
+    int startVideo;  // atoi of the first non-empty line, saturating at the int range
+    int quietMedia;  // the same for the second
     std::vector<std::string> contacts;
 };
 
@@ -18,7 +18,8 @@ struct SettingsData {
 SettingsData ParseSettingsText(const char* data, size_t size);
 // Each contact is written as at most its first 259 characters.
 std::string FormatSettingsText(bool startVideo, bool quietMedia, const std::vector<std::string>& contacts);
-// The settings file for an executable at `exePath`.
+// The settings file for an executable at `exePath`: its extension replaced by
+// "ini", or ".ini" appended when its file name has no "." or ends in ".ini".
 std::string SettingsPathFor(const std::string& exePath);
 
 #endif
