@@ -1,0 +1,126 @@
+#include "tests/e2e/StandinProcesses.h"
+
+#include <fstream>
+
+#include "tests/support/RingProcess.h"
+
+constexpr DWORD READY_TIMEOUT_MS = 15000;
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!done()) {
+        if (GetTickCount64() >= deadline) {
+            return false;
+        }
+        Sleep(10);
+    }
+    return true;
+}
+
+ChildProcess::~ChildProcess()
+{
+    kill();
+}
+
+bool ChildProcess::start(const std::string& exe, const std::string& arguments, const std::string& folder)
+{
+    std::string commandLine = "\"" + exe + "\" " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    return CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                          &startup, &m_process) != FALSE;
+}
+
+bool ChildProcess::running() const
+{
+    return m_process.hProcess != nullptr && WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+int ChildProcess::waitForExit(DWORD timeoutMs)
+{
+    if (m_process.hProcess == nullptr || WaitForSingleObject(m_process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+        return -1;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(m_process.hProcess, &code);
+    return static_cast<int>(code);
+}
+
+void ChildProcess::kill()
+{
+    if (m_process.hProcess == nullptr) {
+        return;
+    }
+    if (running()) {
+        TerminateProcess(m_process.hProcess, 1);
+        WaitForSingleObject(m_process.hProcess, 5000);
+    }
+    CloseHandle(m_process.hThread);
+    CloseHandle(m_process.hProcess);
+    m_process = PROCESS_INFORMATION{};
+}
+
+std::vector<std::string> TranscriptFile::texts(const std::string& tag) const
+{
+    std::vector<std::string> found;
+    for (const TranscriptLine& line : lines()) {
+        if (line.tag == tag) {
+            found.push_back(line.text);
+        }
+    }
+    return found;
+}
+
+double TranscriptFile::timeOf(const std::string& tag) const
+{
+    for (const TranscriptLine& line : lines()) {
+        if (line.tag == tag) {
+            return line.atMs;
+        }
+    }
+    return -1.0;
+}
+
+double TranscriptFile::timeOf(const std::string& tag, const std::string& text) const
+{
+    for (const TranscriptLine& line : lines()) {
+        if (line.tag == tag && line.text == text) {
+            return line.atMs;
+        }
+    }
+    return -1.0;
+}
+
+bool TranscriptFile::waitFor(const std::string& tag, const std::string& text, DWORD timeoutMs) const
+{
+    return WaitUntil([&] { return timeOf(tag, text) >= 0.0; }, timeoutMs);
+}
+
+bool ClientProcess::start(const std::string& folder, const std::string& scenario)
+{
+    const std::string scenarioPath = folder + "\\client.scenario";
+    {
+        std::ofstream out(scenarioPath, std::ios::binary | std::ios::trunc);
+        out << scenario;
+    }
+    m_transcript = TranscriptFile(folder + "\\client.log");
+    if (!m_process.start(TestProgramDir() + "\\standin_client.exe",
+                         "\"" + scenarioPath + "\" \"" + m_transcript.path() + "\"", folder)) {
+        return false;
+    }
+    return WaitUntil([&] {
+        const std::vector<TranscriptLine> lines = m_transcript.lines();
+        return !lines.empty() && lines[0].tag == "==" && lines[0].text.compare(0, 6, "ready ") == 0;
+    }, READY_TIMEOUT_MS);
+}
+
+bool PlayersProcess::start(const std::string& folder, const std::string& arguments)
+{
+    m_log = TranscriptFile(folder + "\\players.log");
+    if (!m_process.start(TestProgramDir() + "\\standin_players.exe", "\"" + m_log.path() + "\" " + arguments,
+                         folder)) {
+        return false;
+    }
+    return m_log.waitFor("==", "ready", READY_TIMEOUT_MS);
+}

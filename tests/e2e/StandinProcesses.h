@@ -1,0 +1,85 @@
+#ifndef RINGLOCK_TESTS_E2E_STANDINPROCESSES_H
+#define RINGLOCK_TESTS_E2E_STANDINPROCESSES_H
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tools/standin/Transcript.h"
+
+// The stand-in programs run as processes of their own beside Ringlock.exe,
+// in its folder, read through the transcripts they write there.
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs);
+
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    bool start(const std::string& exe, const std::string& arguments, const std::string& folder);
+    bool running() const;
+    int waitForExit(DWORD timeoutMs);  // exit code, or -1 on time-out
+    void kill();
+
+private:
+    PROCESS_INFORMATION m_process{};
+};
+
+// A transcript file being written by a stand-in program.
+class TranscriptFile {
+public:
+    explicit TranscriptFile(std::string path = std::string()) : m_path(std::move(path)) {}
+    const std::string& path() const { return m_path; }
+    std::vector<TranscriptLine> lines() const { return ReadTranscript(m_path); }
+    // Texts of the lines with `tag`, in order.
+    std::vector<std::string> texts(const std::string& tag) const;
+    // Time of the first line with `tag` (and `text`), or a negative value.
+    double timeOf(const std::string& tag) const;
+    double timeOf(const std::string& tag, const std::string& text) const;
+    bool waitFor(const std::string& tag, const std::string& text, DWORD timeoutMs) const;
+
+private:
+    std::string m_path;
+};
+
+// standin_client.exe playing a scenario; its transcript is client.log.
+class ClientProcess {
+public:
+    // Writes the scenario into `folder`, starts the program there and waits
+    // until its window exists.
+    bool start(const std::string& folder, const std::string& scenario);
+    const TranscriptFile& transcript() const { return m_transcript; }
+    std::vector<std::string> commands() const { return m_transcript.texts("<-"); }
+    bool waitForCommand(const std::string& text, DWORD timeoutMs) const
+    {
+        return m_transcript.waitFor("<-", text, timeoutMs);
+    }
+    double commandTime(const std::string& text) const { return m_transcript.timeOf("<-", text); }
+    double sentTime(const std::string& text) const { return m_transcript.timeOf("->", text); }
+    int waitForExit(DWORD timeoutMs) { return m_process.waitForExit(timeoutMs); }
+
+private:
+    ChildProcess m_process;
+    TranscriptFile m_transcript;
+};
+
+// standin_players.exe; its log is players.log.
+class PlayersProcess {
+public:
+    bool start(const std::string& folder, const std::string& arguments = std::string());
+    const TranscriptFile& log() const { return m_log; }
+    // "<message> <wParam> <lParam> <meaning>" of each message that `player`
+    // ("WMP" or "WMC") received.
+    std::vector<std::string> messages(const std::string& player) const { return m_log.texts(player); }
+
+private:
+    ChildProcess m_process;
+    TranscriptFile m_log;
+};
+
+#endif

@@ -1,0 +1,79 @@
+#ifndef RINGLOCK_TOOLS_STANDIN_SCENARIO_H
+#define RINGLOCK_TOOLS_STANDIN_SCENARIO_H
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+// A scenario for the stand-in client program: how it answers discovery and
+// commands, and a timeline of steps it plays. The format is described in
+// tools/standin/README.md.
+
+struct AttachAnswer {
+    int32_t status;     // lParam of the attach message
+    uint32_t delayMs;   // after the discovery (or the previous answer)
+};
+
+enum class ScenarioReplies {
+    None,      // commands are recorded, never answered
+    Sync,      // answered from inside the command's WM_COPYDATA handler
+    Deferred,  // answered from the stand-in's main thread after a delay
+};
+
+enum class StepKind {
+    Wait,            // number = ms
+    Notify,          // text
+    NoNul,           // text, sent without its NUL
+    Foreign,         // text, sent naming another window than the API window
+    Ring,            // text = call id, count = ringing lines, number = ms between them
+    Finish,          // text = call id
+    Miss,            // text = call id
+    Burst,           // count = lines, number = ms between them
+    Announce,        // status, broadcast as the attach message
+    Mark,            // text, written to the transcript
+    AwaitAttached,   // number = time-out ms (also for the await kinds below)
+    AwaitDiscover,
+    AwaitCommand,    // text = the exact command
+    AwaitFile,       // text = path
+    AwaitGone,       // the program's window has gone
+    ProgramExit,     // the program's tray command "&Exit"
+    ProgramSize,     // count = width, number = height (pixels)
+    End,
+};
+
+struct ScenarioStep {
+    explicit ScenarioStep(StepKind k, std::string t = std::string()) : kind(k), text(std::move(t)) {}
+    StepKind kind;
+    std::string text;
+    uint32_t count = 0;
+    uint32_t number = 0;
+    int32_t status = 0;
+    int line = 0;  // in the scenario file, for messages
+};
+
+struct Scenario {
+    // The n-th discovery is answered with attach[n]; later ones with the last.
+    std::vector<std::vector<AttachAnswer>> attach;
+    ScenarioReplies replies = ScenarioReplies::Deferred;
+    uint32_t replyDelayMs = 10;
+    std::map<std::string, std::string> partners;  // call id -> caller
+    std::string user = "standin.user";
+    std::vector<ScenarioStep> steps;
+};
+
+// Parses the scenario text; on failure returns false with `error` naming the line.
+bool ParseScenario(const std::string& text, Scenario& scenario, std::string& error);
+
+// Attach status from its name (connected, pending, refused, unavailable,
+// available) or a decimal or 0x-hexadecimal number.
+bool ParseAttachStatus(const std::string& word, int32_t& status);
+const char* AttachStatusName(int32_t status);
+
+// The i-th line of realistic background traffic (presence, mood, chat and
+// group notifications); any 1,000 lines in a row are all different, and none
+// is a call notification.
+std::string BackgroundLine(uint32_t index);
+
+#endif
