@@ -7,28 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ChildProcess.h"
 #include "tools/standin/Transcript.h"
 
 // The stand-in programs run as processes of their own beside Ringlock.exe,
 // in its folder, read through the transcripts they write there.
-
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs);
-
-class ChildProcess {
-public:
-    ChildProcess() = default;
-    ~ChildProcess();
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
-
-    bool start(const std::string& exe, const std::string& arguments, const std::string& folder);
-    bool running() const;
-    int waitForExit(DWORD timeoutMs);  // exit code, or -1 on time-out
-    void kill();
-
-private:
-    PROCESS_INFORMATION m_process{};
-};
 
 // A transcript file being written by a stand-in program.
 class TranscriptFile {

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/RingProcess.h"
 #include "tools/standin/StandinClient.h"
 
@@ -21,18 +22,6 @@ constexpr DWORD STEP_TIMEOUT_MS = 10000;
 constexpr int IDC_COMMAND_ID = 1005;
 constexpr int IDC_SEND_ID = 1003;
 constexpr WPARAM IDM_RESTORE_ID = 303;
-
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs)
-{
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (!done()) {
-        if (GetTickCount64() >= deadline) {
-            return false;
-        }
-        Sleep(10);
-    }
-    return true;
-}
 
 const ReceivedCommand* FindCommand(const std::vector<ReceivedCommand>& commands, const std::string& text)
 {
@@ -68,7 +57,7 @@ protected:
 
     bool WaitForCommand(const std::string& text, DWORD timeoutMs)
     {
-        return WaitFor([&] { return FindCommand(client_.commands(), text) != nullptr; }, timeoutMs);
+        return WaitUntil([&] { return FindCommand(client_.commands(), text) != nullptr; }, timeoutMs);
     }
 
     RingProcess ring_;
@@ -78,14 +67,14 @@ protected:
 TEST_F(ProgramTest, SecondStartRestoresAMinimisedFirstInstanceAndEndsWithZero)
 {
     StartAttached();
-    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(ring_.dialog()) != FALSE; }, STEP_TIMEOUT_MS));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(ring_.dialog()) != FALSE; }, STEP_TIMEOUT_MS));
     SendMessageA(ring_.dialog(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    ASSERT_TRUE(WaitFor([&] { return IsIconic(ring_.dialog()) != FALSE; }, STEP_TIMEOUT_MS));
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(ring_.dialog()) != FALSE; }, STEP_TIMEOUT_MS));
     SendMessageA(ring_.dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
     ASSERT_FALSE(IsWindowVisible(ring_.dialog()));
 
     EXPECT_EQ(ring_.runSecondInstance("", STEP_TIMEOUT_MS), 0);
-    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(ring_.dialog()) && !IsIconic(ring_.dialog()); },
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(ring_.dialog()) && !IsIconic(ring_.dialog()); },
                         STEP_TIMEOUT_MS));
 }
 
@@ -95,7 +84,7 @@ TEST_F(ProgramTest, CloseButtonOnlyHidesAndKeepsAnswering)
     ring_.writeSettings(settings);
     client_.setPartner("103", "alice");
     StartAttached();
-    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(ring_.dialog()) != FALSE; }, STEP_TIMEOUT_MS));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(ring_.dialog()) != FALSE; }, STEP_TIMEOUT_MS));
 
     SendMessageA(ring_.dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_FALSE(IsWindowVisible(ring_.dialog()));
@@ -107,7 +96,7 @@ TEST_F(ProgramTest, CloseButtonOnlyHidesAndKeepsAnswering)
     EXPECT_EQ(ring_.readSettings(), "untouched") << "hiding writes no settings";
 
     PostMessageA(ring_.dialog(), WM_COMMAND, IDM_RESTORE_ID, 0);
-    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(ring_.dialog()) != FALSE; }, STEP_TIMEOUT_MS));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(ring_.dialog()) != FALSE; }, STEP_TIMEOUT_MS));
 }
 
 TEST_F(ProgramTest, EscapeDoesNotCloseEnterDoesNotSendButSendDoes)

@@ -76,19 +76,6 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM param)
     return TRUE;
 }
 
-bool Launch(const std::string& exe, const std::string& arguments, const std::string& folder,
-            PROCESS_INFORMATION* process)
-{
-    std::string commandLine = "\"" + exe + "\"";
-    if (!arguments.empty()) {
-        commandLine += " " + arguments;
-    }
-    STARTUPINFOA startup{};
-    startup.cb = sizeof(startup);
-    return CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          folder.c_str(), &startup, process) != FALSE;
-}
-
 }  // namespace
 
 std::string TestProgramDir()
@@ -175,33 +162,23 @@ bool RingProcess::settingsExist() const
 
 bool RingProcess::start(const std::string& arguments)
 {
-    return Launch(exePath(), arguments, m_folder, &m_process);
+    return m_child.start(exePath(), arguments, m_folder);
 }
 
 int RingProcess::runSecondInstance(const std::string& arguments, DWORD timeoutMs) const
 {
-    PROCESS_INFORMATION second{};
-    if (!Launch(exePath(), arguments, m_folder, &second)) {
+    ChildProcess second;
+    if (!second.start(exePath(), arguments, m_folder)) {
         return -1;
     }
-    int result = -1;
-    if (WaitForSingleObject(second.hProcess, timeoutMs) == WAIT_OBJECT_0) {
-        DWORD code = 0;
-        GetExitCodeProcess(second.hProcess, &code);
-        result = static_cast<int>(code);
-    } else {
-        TerminateProcess(second.hProcess, 1);
-    }
-    CloseHandle(second.hThread);
-    CloseHandle(second.hProcess);
-    return result;
+    return second.waitForExit(timeoutMs);
 }
 
 HWND RingProcess::waitForDialog(DWORD timeoutMs)
 {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     do {
-        FindDialog search{m_process.dwProcessId, nullptr};
+        FindDialog search{m_child.processId(), nullptr};
         EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
         if (search.found != nullptr) {
             m_dialog = search.found;
@@ -233,36 +210,4 @@ bool RingProcess::waitForLogLine(const std::string& line, DWORD timeoutMs) const
         Sleep(POLL_MS);
     } while (GetTickCount64() < deadline);
     return false;
-}
-
-bool RingProcess::running() const
-{
-    return m_process.hProcess != nullptr && WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT;
-}
-
-int RingProcess::waitForExit(DWORD timeoutMs)
-{
-    if (m_process.hProcess == nullptr) {
-        return -1;
-    }
-    if (WaitForSingleObject(m_process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
-        return -1;
-    }
-    DWORD code = 0;
-    GetExitCodeProcess(m_process.hProcess, &code);
-    return static_cast<int>(code);
-}
-
-void RingProcess::kill()
-{
-    if (m_process.hProcess == nullptr) {
-        return;
-    }
-    if (running()) {
-        TerminateProcess(m_process.hProcess, 1);
-        WaitForSingleObject(m_process.hProcess, 5000);
-    }
-    CloseHandle(m_process.hThread);
-    CloseHandle(m_process.hProcess);
-    m_process = PROCESS_INFORMATION{};
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ChildProcess.h"
+
 // The folder of the running test program, which also holds Ringlock.exe and
 // the stand-in programs.
 std::string TestProgramDir();
@@ -35,20 +37,20 @@ public:
     HWND waitForDialog(DWORD timeoutMs);
     HWND dialog() const { return m_dialog; }
     HWND dialogItem(int id) const { return GetDlgItem(m_dialog, id); }
-    DWORD processId() const { return m_process.dwProcessId; }
+    DWORD processId() const { return m_child.processId(); }
 
     std::vector<std::string> logLines() const;
     std::vector<std::string> contactLines() const;
     bool waitForLogLine(const std::string& line, DWORD timeoutMs) const;
 
-    bool running() const;
+    bool running() const { return m_child.running(); }
     // Waits for the process to end; returns its exit code, or -1 on time-out.
-    int waitForExit(DWORD timeoutMs);
-    void kill();
+    int waitForExit(DWORD timeoutMs) { return m_child.waitForExit(timeoutMs); }
+    void kill() { m_child.kill(); }
 
 private:
     std::string m_folder;
-    PROCESS_INFORMATION m_process{};
+    ChildProcess m_child;
     HWND m_dialog = nullptr;
 };
 
