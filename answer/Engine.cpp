@@ -79,9 +79,22 @@ bool VideoTest(const char* message, bool* startVideoNow)
     return true;
 }
 
+// Every comparison text of the contact test begins with "CALL ", the ringing
+// call's identifier and " PARTNER_HANDLE ", so a message that does not cannot
+// equal any of them and needs no pass over the rows.
+bool BeginsLikePartnerOfRingingCall(const char* message)
+{
+    constexpr char head[] = "CALL ";
+    constexpr char middle[] = " PARTNER_HANDLE ";
+    const size_t idLength = std::strlen(g_callState.ringingCallId);
+    return std::strncmp(message, head, sizeof(head) - 1) == 0
+        && std::strncmp(message + sizeof(head) - 1, g_callState.ringingCallId, idLength) == 0
+        && std::strncmp(message + sizeof(head) - 1 + idLength, middle, sizeof(middle) - 1) == 0;
+}
+
 void ContactTest(const char* message, bool* answerNow)
 {
-    if (g_callState.ringingCallId[0] == '\0') {
+    if (g_callState.ringingCallId[0] == '\0' || !BeginsLikePartnerOfRingingCall(message)) {
         return;
     }
     const LRESULT rows = SendMessageA(g_app.contactsView, LVM_GETITEMCOUNT, 0, 0);
