@@ -6,6 +6,7 @@
 #include "answer/Media.h"
 #include "app/AppState.h"
 #include "app/Entry.h"
+#include "app/LogView.h"
 #include "app/TrayIcon.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
@@ -188,9 +189,9 @@ void OnLinkText(WPARAM wParam, LPARAM kind)
 {
     const char* text = reinterpret_cast<const char*>(wParam);
     if (kind == LINK_TEXT_STATUS) {
-        ListAppendRow(g_app.logView, text, LOG_MAX_ROWS);
+        LogAppendLine(g_app.logView, text);
     } else if (kind == LINK_TEXT_API) {
-        ListAppendRow(g_app.logView, text, LOG_MAX_ROWS);
+        LogAppendLine(g_app.logView, text);
         HandleApiMessage(text);
     }
 }
