@@ -138,9 +138,12 @@ void ApplyToControls(const SettingsData& data)
 {
     CheckDlgButton(g_app.mainDialog, IDC_START_VIDEO, CheckState(data.startVideo));
     CheckDlgButton(g_app.mainDialog, IDC_QUIET_MEDIA, CheckState(data.quietMedia));
+    // One repaint for the whole list instead of one per contact.
+    SendMessageA(g_app.contactsView, WM_SETREDRAW, FALSE, 0);
     for (const std::string& contact : data.contacts) {
         ListAppendRow(g_app.contactsView, contact.c_str(), LIST_UNLIMITED);
     }
+    SendMessageA(g_app.contactsView, WM_SETREDRAW, TRUE, 0);
 }
 
 // A file read only after the user may have ticked boxes and added contacts:
