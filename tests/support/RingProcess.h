@@ -7,13 +7,11 @@
 #include <vector>
 
 #include "tests/support/ChildProcess.h"
+#include "tools/standin/RemoteListView.h"
 
 // The folder of the running test program, which also holds Ringlock.exe and
 // the stand-in programs.
 std::string TestProgramDir();
-
-// Rows of a list view in another process, read as another program would.
-std::vector<std::string> ReadRemoteListView(HWND list);
 
 // Ringlock.exe run as a black box: a copy in a fresh temporary folder of its
 // own, with its own settings file beside it.

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "tools/bench/BenchCommon.h"
+#include "tools/standin/RemoteListView.h"
 
 namespace {
 
@@ -201,45 +202,6 @@ bool WaitVisible(HWND window, DWORD timeoutMs)
         Sleep(1);
     }
     return true;
-}
-
-// ---------------------------------------------------------------- another process's list view
-
-std::vector<std::string> ReadRemoteList(HWND list)
-{
-    std::vector<std::string> rows;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(list, &pid);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    if (process == nullptr) {
-        return rows;
-    }
-    constexpr SIZE_T TEXT_SIZE = 1024;
-    char* remote =
-        static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + TEXT_SIZE, MEM_COMMIT, PAGE_READWRITE));
-    if (remote != nullptr) {
-        char* remoteText = remote + sizeof(LVITEMA);
-        const LRESULT count = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
-        for (LRESULT row = 0; row < count; ++row) {
-            LVITEMA item{};
-            item.mask = LVIF_TEXT;
-            item.iItem = static_cast<int>(row);
-            item.pszText = remoteText;
-            item.cchTextMax = static_cast<int>(TEXT_SIZE);
-            const char zero = '\0';
-            WriteProcessMemory(process, remoteText, &zero, 1, nullptr);
-            WriteProcessMemory(process, remote, &item, sizeof(item), nullptr);
-            SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote));
-            LVITEMA after{};
-            ReadProcessMemory(process, remote, &after, sizeof(after), nullptr);
-            char text[TEXT_SIZE] = {};
-            ReadProcessMemory(process, after.pszText, text, TEXT_SIZE - 1, nullptr);
-            rows.emplace_back(text);
-        }
-        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    }
-    CloseHandle(process);
-    return rows;
 }
 
 // ---------------------------------------------------------------- the Linux side, through Z:
@@ -686,7 +648,7 @@ double Burst(const BenchClient& client, HWND target, const std::vector<std::stri
 
 bool LogHoldsTail(HWND list, const std::vector<std::string>& texts, std::string* problem)
 {
-    const std::vector<std::string> rows = ReadRemoteList(list);
+    const std::vector<std::string> rows = ReadRemoteListView(list);
     const size_t expected = std::min<size_t>(bench::LOG_ROWS, texts.size());
     if (rows.size() > static_cast<size_t>(bench::LOG_ROWS) || rows.size() < expected) {
         *problem = "holds " + std::to_string(rows.size()) + " rows";
