@@ -13,6 +13,13 @@ int32_t TruncToInt32(long double value)
     return static_cast<int32_t>(value);
 }
 
+// Sums and differences wrap around as the 32-bit registers of the platform do,
+// so no size the user can drag to makes the arithmetic undefined.
+int32_t Wrap(int64_t value)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value)));
+}
+
 }  // namespace
 
 LayoutPlacement PlaceLayoutItem(const LayoutRect& registered, int32_t horzCode, int32_t vertCode,
@@ -20,8 +27,8 @@ LayoutPlacement PlaceLayoutItem(const LayoutRect& registered, int32_t horzCode, 
 {
     int32_t x = registered.left;
     int32_t y = registered.top;
-    const int32_t regW = registered.right - registered.left;
-    const int32_t regH = registered.bottom - registered.top;
+    const int32_t regW = Wrap(int64_t{registered.right} - registered.left);
+    const int32_t regH = Wrap(int64_t{registered.bottom} - registered.top);
     int32_t w = regW;
     int32_t h = regH;
 
@@ -36,21 +43,21 @@ LayoutPlacement PlaceLayoutItem(const LayoutRect& registered, int32_t horzCode, 
 
     switch (horzCode) {
     case ANCHOR_STRETCH:
-        w += dx;
+        w = Wrap(int64_t{w} + dx);
         break;
     case ANCHOR_MOVE:
-        x += dx;
+        x = Wrap(int64_t{x} + dx);
         break;
     case ANCHOR_HALF_MOVE:
-        x += dx / 2;
+        x = Wrap(int64_t{x} + dx / 2);
         break;
     case ANCHOR_FOLLOW_X2:
-        x += 2 * follow.prevShiftX;
-        w = follow.prevWidth;
+        x = Wrap(int64_t{x} + 2 * int64_t{follow.s_prevShiftX});
+        w = follow.s_prevWidth;
         break;
     case ANCHOR_FOLLOW_X:
-        x += follow.prevShiftX;
-        w = follow.prevWidth;
+        x = Wrap(int64_t{x} + follow.s_prevShiftX);
+        w = follow.s_prevWidth;
         break;
     default:
         break;
@@ -58,23 +65,23 @@ LayoutPlacement PlaceLayoutItem(const LayoutRect& registered, int32_t horzCode, 
 
     switch (vertCode) {
     case ANCHOR_STRETCH:
-        h += dy;
+        h = Wrap(int64_t{h} + dy);
         break;
     case ANCHOR_MOVE:
-        y += dy;
+        y = Wrap(int64_t{y} + dy);
         break;
     case ANCHOR_HALF_MOVE:
-        y += dy / 2;
+        y = Wrap(int64_t{y} + dy / 2);
         break;
     case ANCHOR_KEEP_ASPECT:
         h = heightFromWidth(w);
         break;
     case ANCHOR_FOLLOW_Y2:
-        y += 2 * follow.prevShiftY;
+        y = Wrap(int64_t{y} + 2 * int64_t{follow.s_prevShiftY});
         h = heightFromWidth(w);
         break;
     case ANCHOR_FOLLOW_Y:
-        y += follow.prevShiftY;
+        y = Wrap(int64_t{y} + follow.s_prevShiftY);
         h = heightFromWidth(w);
         break;
     default:
@@ -85,9 +92,9 @@ LayoutPlacement PlaceLayoutItem(const LayoutRect& registered, int32_t horzCode, 
         w = TruncToInt32(static_cast<long double>(h) / ratio);
     }
 
-    follow.prevShiftX = x + w - registered.right;
-    follow.prevShiftY = y + h - registered.bottom;
-    follow.prevWidth = w;
+    follow.s_prevShiftX = Wrap(int64_t{x} + w - registered.right);
+    follow.s_prevShiftY = Wrap(int64_t{y} + h - registered.bottom);
+    follow.s_prevWidth = w;
 
     return LayoutPlacement{x, y, w, h, horzCode != ANCHOR_FIXED || vertCode != ANCHOR_FIXED};
 }
@@ -96,18 +103,18 @@ void LimitSizingRect(int32_t minWidth, int32_t minHeight, int32_t edge, LayoutRe
 {
     enum { kLeft = 1, kTop = 3, kTopLeft = 4, kTopRight = 5, kBottomLeft = 7 };
 
-    if (minWidth > proposed.right - proposed.left) {
+    if (minWidth > Wrap(int64_t{proposed.right} - proposed.left)) {
         if (edge == kLeft || edge == kTopLeft || edge == kBottomLeft) {
-            proposed.left = proposed.right - minWidth;
+            proposed.left = Wrap(int64_t{proposed.right} - minWidth);
         } else {
-            proposed.right = proposed.left + minWidth;
+            proposed.right = Wrap(int64_t{proposed.left} + minWidth);
         }
     }
-    if (minHeight > proposed.bottom - proposed.top) {
+    if (minHeight > Wrap(int64_t{proposed.bottom} - proposed.top)) {
         if (edge == kTop || edge == kTopLeft || edge == kTopRight) {
-            proposed.top = proposed.bottom - minHeight;
+            proposed.top = Wrap(int64_t{proposed.bottom} - minHeight);
         } else {
-            proposed.bottom = proposed.top + minHeight;
+            proposed.bottom = Wrap(int64_t{proposed.top} + minHeight);
         }
     }
 }

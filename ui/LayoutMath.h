@@ -35,9 +35,9 @@ struct LayoutPlacement {
 // The values that the follow codes read: they describe the control that the
 // last placement handled, in whatever relayout that was.
 struct FollowState {
-    int32_t prevShiftX;
-    int32_t prevShiftY;
-    int32_t prevWidth;
+    int32_t s_prevShiftX;
+    int32_t s_prevShiftY;
+    int32_t s_prevWidth;
 };
 
 // Where a control registered at `registered` goes when the dialog is dx wider

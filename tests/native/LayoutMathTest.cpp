@@ -61,19 +61,32 @@ TEST(LayoutMathTest, PlacesEachCodeCombination)
         EXPECT_EQ(p.w, c.expected.w);
         EXPECT_EQ(p.h, c.expected.h);
         EXPECT_EQ(p.move, c.expected.move);
-        EXPECT_EQ(follow.prevShiftX, p.x + p.w - c.registered.right);
-        EXPECT_EQ(follow.prevShiftY, p.y + p.h - c.registered.bottom);
-        EXPECT_EQ(follow.prevWidth, p.w);
+        EXPECT_EQ(follow.s_prevShiftX, p.x + p.w - c.registered.right);
+        EXPECT_EQ(follow.s_prevShiftY, p.y + p.h - c.registered.bottom);
+        EXPECT_EQ(follow.s_prevWidth, p.w);
     }
+}
+
+TEST(LayoutMathTest, SizesBeyondTheIntegerRangeWrapInsteadOfOverflowing)
+{
+    FollowState follow{};
+    const LayoutPlacement tall = PlaceLayoutItem({10, 20, 11, 40020}, 1, 4, 60000, 0, follow);
+    EXPECT_EQ(tall.w, 60001);
+    EXPECT_EQ(tall.h, INT32_MIN);
+    const int32_t shift = follow.s_prevShiftY;
+    EXPECT_EQ(shift, static_cast<int32_t>(0x80000014u - 40020u));
+
+    const LayoutPlacement follower = PlaceLayoutItem(kControl, 0, 6, 0, 0, follow);
+    EXPECT_EQ(follower.y, static_cast<int32_t>(20u + 2u * static_cast<uint32_t>(shift)));
 }
 
 TEST(LayoutMathTest, FixedControlLeavesZeroShiftsAndItsWidth)
 {
     FollowState follow{7, 8, 9};
     PlaceLayoutItem(kControl, 0, 0, 40, 30, follow);
-    EXPECT_EQ(follow.prevShiftX, 0);
-    EXPECT_EQ(follow.prevShiftY, 0);
-    EXPECT_EQ(follow.prevWidth, 100);
+    EXPECT_EQ(follow.s_prevShiftX, 0);
+    EXPECT_EQ(follow.s_prevShiftY, 0);
+    EXPECT_EQ(follow.s_prevWidth, 100);
 }
 
 TEST(LayoutMathTest, FollowerTakesTheShiftOfTheControlBeforeIt)

@@ -308,7 +308,7 @@ TEST_F(DlgLayoutTest, FollowerRegisteredFirstFollowsTheControlRegisteredAfterIt)
     // 40 + (contacts.w + 40 - 30).
     const LONG shift = 40 + contacts.w + 40 - 30;
     EXPECT_EQ(ChildBox(doubleFollower), (Box{20 + 2 * shift, 250, contacts.w + 40, 10}));
-    EXPECT_EQ(g_layoutFollow.prevWidth, contacts.w + 40);
+    EXPECT_EQ(g_layoutFollow.s_prevWidth, contacts.w + 40);
 }
 
 TEST_F(DlgLayoutTest, AspectCodesUseExtendedPrecisionInTheDialogProcedure)
@@ -406,9 +406,9 @@ TEST_F(DlgLayoutTest, SizeBeforeCaptureIsIgnored)
     g_layoutFollow = FollowState{1, 2, 3};
     uncaptured.onMessage(dlg_, WM_SIZE, SIZE_RESTORED, 0);
     EXPECT_EQ(ChildBox(child), (Box{40, 230, 30, 10}));
-    EXPECT_EQ(g_layoutFollow.prevShiftX, 1);
-    EXPECT_EQ(g_layoutFollow.prevShiftY, 2);
-    EXPECT_EQ(g_layoutFollow.prevWidth, 3);
+    EXPECT_EQ(g_layoutFollow.s_prevShiftX, 1);
+    EXPECT_EQ(g_layoutFollow.s_prevShiftY, 2);
+    EXPECT_EQ(g_layoutFollow.s_prevWidth, 3);
 }
 
 }  // namespace
