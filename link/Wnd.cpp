@@ -1,13 +1,27 @@
 #include "link/Wnd.h"
 
-#include <cinttypes>
 #include <cstdint>
-#include <cstdio>
+#include <string>
 
 namespace {
 
 // Makes class names unique within the process; touched only by Wnd::create.
 UINT g_classCounter = 0;
+
+// " 0x" and the value in upper-case hexadecimal without leading zeros.
+void AppendHex(std::string& out, uint64_t value)
+{
+    char digits[16];
+    int count = 0;
+    do {
+        digits[count++] = "0123456789ABCDEF"[value & 0xF];
+        value >>= 4;
+    } while (value != 0);
+    out += " 0x";
+    while (count > 0) {
+        out += digits[--count];
+    }
+}
 
 }  // namespace
 
@@ -22,9 +36,12 @@ int Wnd::create()
 {
     m_hInstance = GetModuleHandleA(nullptr);
     ++g_classCounter;
+    std::string name = "WndClass";
+    AppendHex(name, g_classCounter);
+    AppendHex(name, GetCurrentThreadId());
     // The whole handle: on x64 it does not fit in 32 bits.
-    std::snprintf(m_className, sizeof(m_className), "WndClass 0x%X 0x%X 0x%" PRIXPTR, g_classCounter,
-                  static_cast<unsigned>(GetCurrentThreadId()), reinterpret_cast<uintptr_t>(m_hInstance));
+    AppendHex(name, reinterpret_cast<uintptr_t>(m_hInstance));
+    lstrcpynA(m_className, name.c_str(), sizeof(m_className));
 
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);
