@@ -53,9 +53,6 @@ bool FormatCommandText(char (&out)[COMMAND_TEXT_SIZE], const char* format, ...)
             const char* field = va_arg(args, const char*);
             append(field, std::strlen(field));
             ++p;
-        } else if (p[0] == '%' && p[1] == '%') {
-            append(p, 1);
-            ++p;
         } else {
             append(p, 1);
         }

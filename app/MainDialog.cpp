@@ -59,7 +59,6 @@ BOOL OnInitDialog(HWND hDlg)
     SendMessageA(hDlg, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SendMessageA(hDlg, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     AddTrayIcon(icon);
-    TaskbarCreatedMessage();
     if (linkStarted) {
         g_app.skype.startDiscovery(hDlg);
     }
