@@ -68,8 +68,14 @@ TEST_F(ProgramTest, SecondStartRestoresAMinimisedFirstInstanceAndEndsWithZero)
 {
     StartAttached();
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(ring_.dialog()) != FALSE; }, STEP_TIMEOUT_MS));
+    // The platform's own minimise: once in a fresh Wine session it was seen
+    // to ignore the first request, so it is asked again before giving up.
+    const auto minimised = [&] { return IsIconic(ring_.dialog()) != FALSE; };
     SendMessageA(ring_.dialog(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    ASSERT_TRUE(WaitUntil([&] { return IsIconic(ring_.dialog()) != FALSE; }, STEP_TIMEOUT_MS));
+    if (!WaitUntil(minimised, 2000)) {
+        SendMessageA(ring_.dialog(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    }
+    ASSERT_TRUE(WaitUntil(minimised, STEP_TIMEOUT_MS));
     SendMessageA(ring_.dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
     ASSERT_FALSE(IsWindowVisible(ring_.dialog()));
 
