@@ -18,12 +18,9 @@ namespace {
 constexpr int LIST_COLUMN_WIDTH = 280;
 constexpr int COMMAND_BUFFER_SIZE = 260;
 
-// Sent by the shell to every top-level window when the taskbar is recreated.
-UINT TaskbarCreatedMessage()
-{
-    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
-    return message;
-}
+// Sent by the shell to every top-level window when the taskbar is recreated;
+// registered when the dialog starts.
+UINT g_taskbarCreated = 0;
 
 HICON LoadAppIcon()
 {
@@ -59,6 +56,7 @@ BOOL OnInitDialog(HWND hDlg)
     SendMessageA(hDlg, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SendMessageA(hDlg, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     AddTrayIcon(icon);
+    g_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
     if (linkStarted) {
         g_app.skype.startDiscovery(hDlg);
     }
@@ -251,7 +249,7 @@ INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
     default:
         break;
     }
-    if (msg == TaskbarCreatedMessage() && g_app.mainDialog != nullptr) {
+    if (msg == g_taskbarCreated && g_taskbarCreated != 0) {
         AddTrayIcon(LoadAppIcon());
     }
     return FALSE;
