@@ -55,9 +55,9 @@ bool RingingTest(const char* message)
     if (SameId(id, g_callState.ringingCallId)) {
         return false;
     }
+    // Stored before the query goes out, so a partner reply that the client
+    // sends from inside the query is already recognised.
     CopyId(g_callState.ringingCallId, id);
-    // The query goes out with the local copy: a notification handled during
-    // the send may already have replaced ringingCallId.
     SendFormatted(GET_PARTNER_FORMAT, id);
     return true;
 }
