@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "answer/DialogTimer.h"
 #include "answer/Media.h"
 #include "app/AppState.h"
 #include "res/resource.h"
@@ -24,13 +25,6 @@ bool SameId(const char* a, const char* b)
 void CopyId(char (&to)[CALL_ID_SIZE], const char (&from)[CALL_ID_SIZE])
 {
     std::memcpy(to, from, CALL_ID_SIZE);
-}
-
-// A timer that cannot be started would leave its action undone for ever (and,
-// for TIMER_ANSWER, the engine closed), so the caller then acts at once.
-bool StartTimer(UINT_PTR id, UINT delayMs)
-{
-    return SetTimer(g_app.mainDialog, id, delayMs, nullptr) != 0;
 }
 
 void SendFormatted(const char* format, const char* callId)
@@ -74,7 +68,7 @@ bool VideoTest(const char* message, bool* startVideoNow)
     if (SameId(g_callState.answeredCallId, g_callState.videoCallId)) {
         return false;
     }
-    *startVideoNow = !StartTimer(TIMER_START_VIDEO, START_VIDEO_DELAY_MS);
+    *startVideoNow = !StartDialogTimer(TIMER_START_VIDEO, START_VIDEO_DELAY_MS);
     CopyId(g_callState.videoCallId, g_callState.answeredCallId);
     return true;
 }
@@ -110,7 +104,7 @@ void ContactTest(const char* message, bool* answerNow)
             return;
         }
         g_callState.answerPending = ANSWER_PENDING;
-        *answerNow = !StartTimer(TIMER_ANSWER, ANSWER_DELAY_MS);
+        *answerNow = !StartDialogTimer(TIMER_ANSWER, ANSWER_DELAY_MS);
         CopyId(g_callState.answeredCallId, g_callState.ringingCallId);
         if (IsDlgButtonChecked(g_app.mainDialog, IDC_QUIET_MEDIA) != BST_UNCHECKED) {
             FindMediaTargets();
@@ -159,7 +153,7 @@ void OnStartVideoTimer()
 {
     KillTimer(g_app.mainDialog, TIMER_START_VIDEO);
     SendFormatted(START_VIDEO_FORMAT, g_callState.answeredCallId);
-    if (!StartTimer(TIMER_MAXIMIZE, MAXIMIZE_DELAY_MS)) {
+    if (!StartDialogTimer(TIMER_MAXIMIZE, MAXIMIZE_DELAY_MS)) {
         OnMaximizeTimer();
     }
 }

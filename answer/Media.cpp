@@ -1,5 +1,6 @@
 #include "answer/Media.h"
 
+#include "answer/DialogTimer.h"
 #include "app/AppState.h"
 
 const char* const WMP_CLASS = "WMPlayerApp";
@@ -18,11 +19,6 @@ void PostIfVisible(HWND target, UINT msg, WPARAM wParam, LPARAM lParam)
     }
 }
 
-bool StartTimer(UINT_PTR id, UINT delayMs)
-{
-    return SetTimer(g_app.mainDialog, id, delayMs, nullptr) != 0;
-}
-
 }  // namespace
 
 void FindMediaTargets()
@@ -33,11 +29,11 @@ void FindMediaTargets()
 
 void StartMediaTimers()
 {
-    const bool muteNow = !StartTimer(TIMER_MEDIA_MUTE, MEDIA_MUTE_DELAY_MS);
-    const bool pauseNow = !StartTimer(TIMER_MEDIA_PAUSE, MEDIA_PAUSE_DELAY_MS);
-    const bool minimizeNow = !StartTimer(TIMER_MEDIA_MINIMIZE, MEDIA_MINIMIZE_DELAY_MS);
-    // A timer that cannot be started acts at once rather than never, in the
-    // order the timers would have fired.
+    const bool muteNow = !StartDialogTimer(TIMER_MEDIA_MUTE, MEDIA_MUTE_DELAY_MS);
+    const bool pauseNow = !StartDialogTimer(TIMER_MEDIA_PAUSE, MEDIA_PAUSE_DELAY_MS);
+    const bool minimizeNow = !StartDialogTimer(TIMER_MEDIA_MINIMIZE, MEDIA_MINIMIZE_DELAY_MS);
+    // Those that could not be started act now, in the order they would have
+    // fired.
     if (minimizeNow) {
         OnMediaMinimizeTimer();
     }
