@@ -12,6 +12,7 @@
 
 #include "app/LogView.h"
 #include "res/resource.h"
+#include "tests/support/ListRows.h"
 #include "tests/support/Pump.h"
 #include "ui/ListView.h"
 
@@ -20,16 +21,6 @@ namespace {
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM)
 {
     return FALSE;
-}
-
-std::vector<std::string> Rows(HWND list)
-{
-    std::vector<std::string> rows;
-    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        rows.push_back(ListGetRowText(list, i));
-    }
-    return rows;
 }
 
 bool LastRowVisible(HWND list)
@@ -96,7 +87,7 @@ TEST_F(LogViewTest, LineAfterAQuietSpellIsPaintedAtOnce)
     Append("CALL 502 STATUS RINGING");
     EXPECT_FALSE(LogRepaintDeferred());
     EXPECT_TRUE(RepaintRequested(log_));
-    EXPECT_EQ(Rows(log_), (std::vector<std::string>{"Connected to Skype", "CALL 502 STATUS RINGING"}));
+    EXPECT_EQ(ListRows(log_), (std::vector<std::string>{"Connected to Skype", "CALL 502 STATUS RINGING"}));
 }
 
 TEST_F(LogViewTest, BurstIsPaintedOnceWhenItEndsAndKeepsTheSameLines)
@@ -107,13 +98,13 @@ TEST_F(LogViewTest, BurstIsPaintedOnceWhenItEndsAndKeepsTheSameLines)
         Append("USER friend." + std::to_string(i) + " ONLINESTATUS ONLINE");
         ASSERT_TRUE(LogRepaintDeferred()) << i;
     }
-    EXPECT_EQ(Rows(log_).size(), static_cast<size_t>(LOG_MAX_ROWS));
-    EXPECT_EQ(Rows(log_), Rows(reference_));
+    EXPECT_EQ(ListRows(log_).size(), static_cast<size_t>(LOG_MAX_ROWS));
+    EXPECT_EQ(ListRows(log_), ListRows(reference_));
 
     ASSERT_TRUE(PumpUntil([] { return !LogRepaintDeferred(); }, 2000));
     EXPECT_FALSE(KillTimer(dialog_, TIMER_LOG_REPAINT));
-    EXPECT_EQ(Rows(log_), Rows(reference_));
-    EXPECT_EQ(Rows(log_).back(), "USER friend.249 ONLINESTATUS ONLINE");
+    EXPECT_EQ(ListRows(log_), ListRows(reference_));
+    EXPECT_EQ(ListRows(log_).back(), "USER friend.249 ONLINESTATUS ONLINE");
     EXPECT_TRUE(LastRowVisible(log_));
 
     // Redraw is on again: the next single line is painted at once.
@@ -121,7 +112,7 @@ TEST_F(LogViewTest, BurstIsPaintedOnceWhenItEndsAndKeepsTheSameLines)
     Append("CALL 502 STATUS RINGING");
     EXPECT_FALSE(LogRepaintDeferred());
     EXPECT_TRUE(RepaintRequested(log_));
-    EXPECT_EQ(Rows(log_), Rows(reference_));
+    EXPECT_EQ(ListRows(log_), ListRows(reference_));
 }
 
 TEST_F(LogViewTest, BurstWhileHiddenKeepsTheSameLinesToo)
@@ -130,9 +121,9 @@ TEST_F(LogViewTest, BurstWhileHiddenKeepsTheSameLinesToo)
     for (int i = 0; i < 120; ++i) {
         Append("CHATMESSAGE " + std::to_string(i) + " STATUS RECEIVED");
     }
-    EXPECT_EQ(Rows(log_), Rows(reference_));
+    EXPECT_EQ(ListRows(log_), ListRows(reference_));
     ASSERT_TRUE(PumpUntil([] { return !LogRepaintDeferred(); }, 2000));
-    EXPECT_EQ(Rows(log_), Rows(reference_));
+    EXPECT_EQ(ListRows(log_), ListRows(reference_));
     EXPECT_TRUE(LastRowVisible(log_));
 }
 

@@ -6,8 +6,6 @@
 #include <shellapi.h>
 
 #include <atomic>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +18,8 @@
 #include "app/TrayIcon.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
+#include "tests/support/FileBytes.h"
+#include "tests/support/ListRows.h"
 #include "tests/support/Pump.h"
 #include "tools/standin/StandinClient.h"
 #include "ui/ListView.h"
@@ -27,28 +27,6 @@
 namespace {
 
 constexpr DWORD TIMEOUT_MS = 10000;
-
-std::string ReadFileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-std::vector<std::string> Rows(HWND list)
-{
-    std::vector<std::string> rows;
-    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        rows.push_back(ListGetRowText(list, i));
-    }
-    return rows;
-}
 
 RECT ClientRectOf(HWND control)
 {
@@ -212,7 +190,7 @@ private:
 TEST_F(MainDialogTest, StartUpLoadsSettingsAndRegistersTrayIcon)
 {
     EXPECT_EQ(g_app.mainDialog, s_dialog);
-    EXPECT_EQ(Rows(g_app.contactsView), (std::vector<std::string>{"alice", "bob"}));
+    EXPECT_EQ(ListRows(g_app.contactsView), (std::vector<std::string>{"alice", "bob"}));
     EXPECT_EQ(IsDlgButtonChecked(s_dialog, IDC_START_VIDEO), BST_CHECKED);
     EXPECT_EQ(IsDlgButtonChecked(s_dialog, IDC_QUIET_MEDIA), BST_UNCHECKED);
 
@@ -306,7 +284,7 @@ TEST_F(MainDialogTest, AddEditDeleteEndInTheSettingsFile)
         ASSERT_TRUE(driver.found());
         EXPECT_EQ(driver.shown(), "");
     }
-    EXPECT_EQ(Rows(g_app.contactsView), (std::vector<std::string>{"alice", "bob", "carol"}));
+    EXPECT_EQ(ListRows(g_app.contactsView), (std::vector<std::string>{"alice", "bob", "carol"}));
     EXPECT_EQ(ReadFileBytes(SettingsFile()), "1\r\n0\r\nalice\r\nbob\r\ncarol\r\n");
 
     CheckDlgButton(s_dialog, IDC_QUIET_MEDIA, BST_CHECKED);
@@ -323,7 +301,7 @@ TEST_F(MainDialogTest, AddEditDeleteEndInTheSettingsFile)
         SendMessageA(s_dialog, WM_COMMAND, IDM_EDIT_CONTACT, 0);
         EXPECT_EQ(driver.shown(), "bob");
     }
-    EXPECT_EQ(Rows(g_app.contactsView), (std::vector<std::string>{"alice", "Bobby", "carol"}));
+    EXPECT_EQ(ListRows(g_app.contactsView), (std::vector<std::string>{"alice", "Bobby", "carol"}));
 
     SelectContact(0);
     SendMessageA(s_dialog, WM_COMMAND, IDM_DELETE_CONTACT, 0);

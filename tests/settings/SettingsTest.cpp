@@ -14,6 +14,7 @@
 #include "app/AppState.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
+#include "tests/support/ListRows.h"
 #include "ui/ListView.h"
 
 namespace {
@@ -243,17 +244,8 @@ protected:
         RemoveFolder(folder_);
     }
 
-    static Lines Rows(HWND list)
-    {
-        Lines rows;
-        const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-        for (int row = 0; row < count; ++row) {
-            rows.push_back(ListGetRowText(list, row));
-        }
-        return rows;
-    }
-    Lines Contacts() const { return Rows(g_app.contactsView); }
-    Lines LogLines() const { return Rows(g_app.logView); }
+    Lines Contacts() const { return ListRows(g_app.contactsView); }
+    Lines LogLines() const { return ListRows(g_app.logView); }
     UINT Checked(int id) const { return IsDlgButtonChecked(dialog_, id); }
     void Check(int id, UINT state) { CheckDlgButton(dialog_, id, state); }
     void AddContact(const std::string& text) { ListAppendRow(g_app.contactsView, text.c_str(), LIST_UNLIMITED); }

@@ -3,9 +3,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <sstream>
+
+#include "tests/support/FileBytes.h"
 
 namespace {
 
@@ -108,14 +108,12 @@ std::string RingProcess::settingsPath() const
 
 void RingProcess::writeSettings(const std::string& bytes) const
 {
-    std::ofstream out(settingsPath(), std::ios::binary | std::ios::trunc);
-    out << bytes;
+    WriteFileBytes(settingsPath(), bytes);
 }
 
 std::string RingProcess::readSettings() const
 {
-    std::ifstream in(settingsPath(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return ReadFileBytes(settingsPath());
 }
 
 bool RingProcess::settingsExist() const
