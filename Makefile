@@ -1,13 +1,14 @@
 # make test   install what is missing, build both targets, run every test
 # make demo   the program answering a call from the stand-in client
 # make bench  speed, latency, idle cost and footprint
+# make faults what the tests catch of the seeded faults in tests/seeded-faults.txt
 SHELL := /bin/bash
 JOBS ?= 2
 X64 := build/x64
 X86 := build/x86
 NATIVE := build/native
 
-.PHONY: all deps build test demo bench clean
+.PHONY: all deps build test demo bench faults clean
 
 all: build
 
@@ -30,6 +31,9 @@ demo: build
 
 bench: build
 	@tools/bench.sh
+
+faults: deps
+	@tools/seeded-faults.sh
 
 clean:
 	rm -rf build

@@ -33,14 +33,21 @@ if [ "$use_user_display" -eq 0 ] || [ -z "${DISPLAY:-}" ]; then
   rm -f "$fdfile"
 fi
 
-if [ ! -f "$prefix/.ringlock-ready" ]; then
-  echo "with-wine: creating Wine prefix in $prefix (first run only)" >&2
+# The marker names the settings below; a prefix made with older ones is set
+# up again.
+ready="$prefix/.ringlock-ready-2"
+if [ ! -f "$ready" ]; then
+  echo "with-wine: setting up the Wine prefix in $prefix (first run only)" >&2
   "$wine" wineboot -i >/dev/null 2>&1
   "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x800 /f >/dev/null 2>&1
+  # A program that crashes must end at once: the crash dialog and the
+  # debugger would wait for a click nobody gives.
+  "$wine" reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   "$server" -w
-  touch "$prefix/.ringlock-ready"
+  touch "$ready"
 fi
 "$server" -p
 # Start the prefix's system processes and the virtual desktop now, detached

@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Shows what the test suite catches: each fault of tests/seeded-faults.txt is
+# applied in turn to a scratch copy of the tree, which is rebuilt and tested
+# (the host-built tests, then the x64 Windows tests under Wine, stopping at the
+# first failure); the fault is then taken out again.
+# Usage: seeded-faults.sh [--tree DIR] [N ...]   (default: every fault)
+set -uo pipefail
+cd "$(dirname "$0")/.."
+here="$(pwd)"
+tree="$here"
+if [ "${1:-}" = "--tree" ]; then tree="$(cd "$2" && pwd)"; shift 2; fi
+list="$tree/tests/seeded-faults.txt"
+work="$here/build/faults"
+scratch="$work/src"
+logs="$work/logs"
+faults=(perl "$here/tools/seeded-faults.pl" "$list")
+
+mkdir -p "$scratch" "$logs"
+# A fresh copy of the tree to be tested, without its build trees.
+rm -rf "$scratch"
+mkdir -p "$scratch"
+tar -C "$tree" --exclude=./build --exclude=./.git --exclude=./dist -cf - . | tar -C "$scratch" -xf -
+"${faults[@]}" check "$scratch" >/dev/null || { "${faults[@]}" check "$scratch"; exit 2; }
+
+configure() {
+  cmake -S "$scratch" -B "$work/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null &&
+  cmake -S "$scratch" -B "$work/x64" -DCMAKE_TOOLCHAIN_FILE="$scratch/cmake/toolchain-x64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DRINGLOCK_TEST_TIMEOUT=180 >/dev/null
+}
+build() {
+  cmake --build "$work/native" -j 2 >"$1" 2>&1 && cmake --build "$work/x64" -j 2 >>"$1" 2>&1
+}
+# The name of the first test that failed, or nothing when all passed.
+run_suite() {
+  local log="$1"
+  if ! ctest --test-dir "$work/native" --stop-on-failure >>"$log" 2>&1; then
+    grep -m1 -oE '[0-9]+ - [A-Za-z0-9_.]+ \(' "$log" | sed -E 's/^[0-9]+ - (.*) \($/native:\1/'
+    return
+  fi
+  if ! "$scratch/tools/with-wine.sh" "$work/x64/wineprefix" \
+      ctest --test-dir "$work/x64" --stop-on-failure --output-on-failure >>"$log" 2>&1; then
+    local failed
+    failed="$(grep -oE '[0-9]+ - [A-Za-z0-9_.]+ \(' "$log" | tail -n1 | sed -E 's/^[0-9]+ - (.*) \($/\1/')"
+    echo "${failed:-the Wine session}"
+  fi
+}
+
+configure || { echo "seeded-faults: cannot configure the scratch tree" >&2; exit 2; }
+echo "seeded-faults: the suite without any fault (baseline)"
+if ! build "$logs/baseline.log"; then echo "seeded-faults: the scratch tree does not build; see $logs/baseline.log"; exit 2; fi
+failed="$(run_suite "$logs/baseline.log")"
+if [ -n "$failed" ]; then
+  echo "seeded-faults: the suite fails without any fault ($failed); see $logs/baseline.log"
+  exit 2
+fi
+
+count="$("${faults[@]}" count)"
+selected=("$@")
+[ ${#selected[@]} -eq 0 ] && selected=($(seq 1 "$count"))
+caught=0
+missed=0
+missed_list=()
+for n in "${selected[@]}"; do
+  what="$("${faults[@]}" describe "$n")"
+  file="${what%%:*}"
+  log="$logs/fault-$n.log"
+  started=$SECONDS
+  "${faults[@]}" apply "$n" "$scratch" || exit 2
+  if ! build "$log"; then
+    verdict="invalid (does not build)"
+  else
+    failed="$(run_suite "$log")"
+    if [ -n "$failed" ]; then
+      verdict="caught by $failed"
+      caught=$((caught + 1))
+    else
+      verdict="missed"
+      missed=$((missed + 1))
+      missed_list+=("$n")
+    fi
+  fi
+  cp "$tree/$file" "$scratch/$file"
+  printf '%3s %-7s %s  [%s, %ds]\n' "$n" "${verdict%% *}" "$what" "$verdict" $((SECONDS - started))
+done
+# Leave the scratch build as the tree is, so a later run starts from it.
+build "$logs/restore.log" >/dev/null 2>&1 || true
+[ ${#missed_list[@]} -gt 0 ] && echo "missed: ${missed_list[*]}"
+echo "$caught caught, $missed missed"
