@@ -6,7 +6,7 @@ set(RINGLOCK_PURE_SOURCES
   ${PROJECT_SOURCE_DIR}/answer/CallTexts.cpp
   ${PROJECT_SOURCE_DIR}/settings/SettingsFormat.cpp
   ${PROJECT_SOURCE_DIR}/ui/LayoutMath.cpp)
-file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/native/*.cpp)
+file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/logic/*.cpp)
 add_executable(test_native ${RINGLOCK_PURE_SOURCES} ${NATIVE_TEST_SOURCES})
 ringlock_strict(test_native)
 target_compile_options(test_native PRIVATE ${SANITIZE})

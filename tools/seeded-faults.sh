@@ -3,14 +3,25 @@
 # applied in turn to a scratch copy of the tree, which is rebuilt and tested
 # (the host-built tests, then the x64 Windows tests under Wine, stopping at the
 # first failure); the fault is then taken out again.
-# Usage: seeded-faults.sh [--tree DIR] [N ...]   (default: every fault)
+# Usage: seeded-faults.sh [--tree DIR] [--work DIR] [N ...]   (default: every fault)
+#   --tree  the tree whose program and tests are tried (default: this one)
+#   --work  where its copy is built (default: build/faults); runs with
+#           different work folders can go on side by side
 set -uo pipefail
 cd "$(dirname "$0")/.."
 here="$(pwd)"
 tree="$here"
-if [ "${1:-}" = "--tree" ]; then tree="$(cd "$2" && pwd)"; shift 2; fi
-list="$tree/tests/seeded-faults.txt"
 work="$here/build/faults"
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --tree) tree="$(cd "$2" && pwd)"; shift 2 ;;
+    --work) mkdir -p "$2"; work="$(cd "$2" && pwd)"; shift 2 ;;
+    *) break ;;
+  esac
+done
+list="$tree/tests/seeded-faults.txt"
+# A test program stops at its first failing test: one is enough.
+export GTEST_FAIL_FAST=1
 scratch="$work/src"
 logs="$work/logs"
 faults=(perl "$here/tools/seeded-faults.pl" "$list")

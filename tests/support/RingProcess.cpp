@@ -116,11 +116,6 @@ std::string RingProcess::readSettings() const
     return ReadFileBytes(settingsPath());
 }
 
-bool RingProcess::settingsExist() const
-{
-    return GetFileAttributesA(settingsPath().c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 bool RingProcess::start(const std::string& arguments)
 {
     return m_child.start(exePath(), arguments, m_folder);

@@ -27,7 +27,6 @@ public:
     std::string settingsPath() const;
     void writeSettings(const std::string& bytes) const;
     std::string readSettings() const;  // empty when the file is missing
-    bool settingsExist() const;
 
     bool start(const std::string& arguments = std::string());
     // Starts another process of the same copy; returns its exit code, or -1.

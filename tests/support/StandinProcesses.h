@@ -1,9 +1,8 @@
-#ifndef RINGLOCK_TESTS_E2E_STANDINPROCESSES_H
-#define RINGLOCK_TESTS_E2E_STANDINPROCESSES_H
+#ifndef RINGLOCK_TESTS_SUPPORT_STANDINPROCESSES_H
+#define RINGLOCK_TESTS_SUPPORT_STANDINPROCESSES_H
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,8 +20,7 @@ public:
     std::vector<TranscriptLine> lines() const { return ReadTranscript(m_path); }
     // Texts of the lines with `tag`, in order.
     std::vector<std::string> texts(const std::string& tag) const;
-    // Time of the first line with `tag` (and `text`), or a negative value.
-    double timeOf(const std::string& tag) const;
+    // Time of the first line with `tag` and `text`, or a negative value.
     double timeOf(const std::string& tag, const std::string& text) const;
     bool waitFor(const std::string& tag, const std::string& text, DWORD timeoutMs) const;
 
@@ -42,8 +40,6 @@ public:
     {
         return m_transcript.waitFor("<-", text, timeoutMs);
     }
-    double commandTime(const std::string& text) const { return m_transcript.timeOf("<-", text); }
-    double sentTime(const std::string& text) const { return m_transcript.timeOf("->", text); }
     int waitForExit(DWORD timeoutMs) { return m_process.waitForExit(timeoutMs); }
 
 private:
@@ -56,9 +52,6 @@ class PlayersProcess {
 public:
     bool start(const std::string& folder, const std::string& arguments = std::string());
     const TranscriptFile& log() const { return m_log; }
-    // "<message> <wParam> <lParam> <meaning>" of each message that `player`
-    // ("WMP" or "WMC") received.
-    std::vector<std::string> messages(const std::string& player) const { return m_log.texts(player); }
 
 private:
     ChildProcess m_process;

@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <future>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include "link/SkypeCom.h"
+#include "tools/standin/StandinClient.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// What the link relayed to the recorder, which stands in for the dialog.
+Lines g_relayed;
+
+LRESULT CALLBACK RecorderProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_LINK_TEXT) {
+        g_relayed.emplace_back(reinterpret_cast<const char*>(wParam));
+        return 0;
+    }
+    return DefWindowProcA(hWnd, msg, wParam, lParam);
+}
+
+class LinkTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetWindowLongPtrA(recorder, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecorderProc));
+        g_relayed.clear();
+        client.acceptDiscoverOnlyFrom(GetCurrentProcessId());
+        client.setAttachScript({{STANDIN_ATTACH_SUCCESS, 0}});
+        ASSERT_TRUE(client.start());
+        ASSERT_TRUE(link.start());
+        link.startDiscovery(recorder);
+        const ULONGLONG end = GetTickCount64() + 10000;
+        for (MSG msg; g_relayed.empty() && GetTickCount64() < end;) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                DispatchMessageA(&msg);
+            }
+        }
+        ASSERT_EQ(g_relayed, Lines{"Connected to Skype"});
+        g_relayed.clear();
+    }
+
+    void TearDown() override
+    {
+        link.stop();
+        DestroyWindow(recorder);
+    }
+
+    HWND recorder = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    StandinClient client;
+    SkypeCom link;
+};
+
+// The block's last byte is the last of a page whose successor cannot be read:
+// a relay that looks for a NUL past cbData faults there.
+TEST_F(LinkTest, RelaysABlockWithoutNulAtAPageEndAndDropsEmptyBlocks)
+{
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    const SIZE_T page = info.dwPageSize;
+    auto* base = static_cast<char*>(VirtualAlloc(nullptr, 2 * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    ASSERT_NE(base, nullptr);
+    DWORD old = 0;
+    ASSERT_TRUE(VirtualProtect(base + page, page, PAGE_NOACCESS, &old));
+    char* text = base + page - 9;
+    std::memcpy(text, "USERSTATE", 9);
+
+    EXPECT_EQ(client.sendBlock(nullptr, 5, client.apiWindow()), 1);
+    EXPECT_EQ(client.sendBlock(text, 0, client.apiWindow()), 1);
+    EXPECT_EQ(client.sendBlock(text, 9, client.apiWindow()), 1);
+    EXPECT_EQ(g_relayed, Lines{"USERSTATE"});
+    VirtualFree(base, 0, MEM_RELEASE);
+}
+
+TEST_F(LinkTest, AnswersOneUntilPingAndZeroFromThenOnAndSendsTextsWithTheirNul)
+{
+    EXPECT_EQ(client.notify("USER a ONLINESTATUS ONLINE"), 1);
+    LRESULT insidePing = -1;
+    client.setCommandHook([&](const ReceivedCommand& command) {
+        if (command.text == "PING") {
+            insidePing = client.notify("PONG");
+        }
+    });
+    link.sendCommand("GET CALL 12 PARTNER_HANDLE");
+    link.ping();
+    client.setCommandHook(nullptr);
+    EXPECT_EQ(insidePing, 0);
+    EXPECT_EQ(client.notify("CALL 12 STATUS FINISHED"), 0);
+    EXPECT_EQ(g_relayed, (Lines{"USER a ONLINESTATUS ONLINE", "PONG", "CALL 12 STATUS FINISHED"}));
+
+    std::vector<std::tuple<std::string, DWORD, HWND>> commands;
+    for (const ReceivedCommand& c : client.commands()) {
+        commands.emplace_back(c.text, c.cbData, c.sender);
+    }
+    const HWND sender = link.m_hWnd;
+    EXPECT_EQ(commands, (decltype(commands){{"GET CALL 12 PARTNER_HANDLE", 27, sender}, {"PING", 5, sender}}));
+}
+
+class Probe final : public UIthread {
+public:
+    explicit Probe(LRESULT createResult) : m_createResult(createResult) {}
+    LRESULT handleMessage(HWND, UINT msg, WPARAM, LPARAM) override { return msg == WM_CREATE ? m_createResult : 0; }
+    LRESULT m_createResult;
+};
+
+TEST(WindowThread, StartSaysPromptlyWhetherItsWindowWasMade)
+{
+    for (const LRESULT createResult : {LRESULT{-1}, LRESULT{0}}) {
+        // Leaked when start never returns, as its thread still uses it.
+        auto* probe = new Probe(createResult);
+        std::promise<bool> started;
+        std::future<bool> result = started.get_future();
+        std::thread([probe](std::promise<bool> done) { done.set_value(probe->start()); }, std::move(started))
+            .detach();
+        ASSERT_EQ(result.wait_for(std::chrono::seconds(10)), std::future_status::ready) << createResult;
+        EXPECT_EQ(result.get(), createResult == 0);
+        EXPECT_EQ(IsWindow(probe->m_hWnd) != FALSE, createResult == 0);
+        probe->stop();
+        delete probe;
+    }
+}
+
+TEST(WindowThread, ClassNamesCountUpAndNameThreadAndInstanceInUpperCaseHex)
+{
+    UINT first = 0;
+    // Among sixteen counters in a row one ends in a hexadecimal letter.
+    for (UINT i = 0; i < 16; ++i) {
+        Probe probe(0);
+        ASSERT_TRUE(probe.start());
+        char name[260] = {};
+        GetClassNameA(probe.m_hWnd, name, sizeof(name));
+        if (i == 0) {
+            ASSERT_EQ(std::sscanf(name, "WndClass 0x%X", &first), 1) << name;
+        }
+        char expected[260];
+        std::snprintf(expected, sizeof(expected), "WndClass 0x%X 0x%lX 0x%" PRIXPTR, first + i,
+                      GetWindowThreadProcessId(probe.m_hWnd, nullptr),
+                      reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr)));
+        EXPECT_STREQ(name, expected);
+        probe.stop();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,90 @@
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include "app/AppState.h"
+#include "app/MainDialog.h"
+#include "res/resource.h"
+#include "settings/Settings.h"
+#include "ui/DlgLayout.h"
+
+namespace {
+
+TEST(MainDialog, TrayRecordAtStartAndAfterTheCloseBox)
+{
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    g_app.instance = GetModuleHandleA(nullptr);
+    const HWND dialog = CreateDialogParamA(g_app.instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDlgProc, 0);
+    ASSERT_NE(dialog, nullptr);
+    const NOTIFYICONDATAA& record = g_app.trayIcon;
+    // The second version's size, which every shell since Windows 2000 takes.
+    const DWORD v2Size = sizeof(void*) == 4 ? 488 : 504;
+    EXPECT_EQ(record.cbSize, v2Size);
+    EXPECT_EQ(record.hWnd, dialog);
+    EXPECT_EQ(record.uID, 0u);
+    EXPECT_EQ(record.uCallbackMessage, 1357u);
+    EXPECT_EQ(record.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_STREQ(record.szTip, "Ringlock");
+
+    ASSERT_TRUE(IsWindowVisible(dialog));
+    SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(IsWindowVisible(dialog));
+    EXPECT_EQ(record.cbSize, v2Size);
+    EXPECT_EQ(record.uFlags, static_cast<UINT>(NIF_INFO));
+    EXPECT_STREQ(record.szInfoTitle, "Still Running");
+    EXPECT_STREQ(record.szInfo, "Ringlock is Still Running\nin the System Tray");
+    EXPECT_EQ(record.dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
+    EXPECT_EQ(record.uTimeout, 5000u);
+
+    Shell_NotifyIconA(NIM_DELETE, &g_app.trayIcon);
+    // Gone first, so a late text from the link cannot hold up its stop.
+    DestroyWindow(dialog);
+    g_app.skype.stop();
+    DeleteFileA(SettingsPath().c_str());
+}
+
+DlgLayout g_layout;
+
+INT_PTR CALLBACK LayoutProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    g_layout.onMessage(hDlg, msg, wParam, lParam);
+    return msg == WM_INITDIALOG;
+}
+
+// The platform may call a dialog procedure with another floating-point state
+// than main() has; only in extended precision do 15x1 and 41x1 controls that
+// keep their aspect come out 14 wide and 0 high (in double: 15 and 1).
+TEST(Layout, AspectCodesUseExtendedPrecisionInTheDialogProcedure)
+{
+    const HWND dialog =
+        CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), nullptr, LayoutProc, 0);
+    ASSERT_NE(dialog, nullptr);
+    const struct {
+        SIZE registered;
+        int32_t horzCode;
+        int32_t vertCode;
+        SIZE placed;
+    } cases[] = {
+        {{15, 1}, ANCHOR_KEEP_ASPECT, ANCHOR_FIXED, {14, 1}},
+        {{41, 1}, ANCHOR_FIXED, ANCHOR_KEEP_ASPECT, {41, 0}},
+    };
+    HWND children[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        children[i] = CreateWindowExA(0, "STATIC", "", WS_CHILD, 10, 10 + 20 * i, cases[i].registered.cx,
+                                      cases[i].registered.cy, dialog, nullptr, GetModuleHandleA(nullptr), nullptr);
+        g_layout.addControl(children[i], cases[i].horzCode, cases[i].vertCode, TRUE);
+    }
+    SetWindowPos(dialog, nullptr, 0, 0, 700, 600, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (int i = 0; i < 2; ++i) {
+        RECT placed;
+        GetWindowRect(children[i], &placed);
+        EXPECT_EQ(placed.right - placed.left, cases[i].placed.cx) << i;
+        EXPECT_EQ(placed.bottom - placed.top, cases[i].placed.cy) << i;
+    }
+    DestroyWindow(dialog);
+}
+
+}  // namespace
