@@ -41,6 +41,14 @@ if [ ! -f "$prefix/.ringlock-ready" ]; then
   "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x800 /f >/dev/null 2>&1
   "$server" -w
   touch "$prefix/.ringlock-ready"
+  [ -x /usr/lib/wine/wine ] && touch "$prefix/.ringlock-32bit"
+fi
+# A prefix made before wine32 was installed lacks the 32-bit system files.
+if [ -x /usr/lib/wine/wine ] && [ ! -f "$prefix/.ringlock-32bit" ]; then
+  echo "with-wine: adding 32-bit support to the Wine prefix in $prefix" >&2
+  "$wine" wineboot -u >/dev/null 2>&1
+  "$server" -w
+  touch "$prefix/.ringlock-32bit"
 fi
 "$server" -p
 # Start the prefix's system processes and the virtual desktop now, detached
