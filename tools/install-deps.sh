@@ -11,7 +11,9 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   googletest
-  wine64 xvfb xauth
+  # fonts-wine is only recommended by Debian's Wine, so --no-install-recommends
+  # leaves it out; without its Marlett, Wine draws the caption buttons as "0" and "r".
+  wine64 fonts-wine xvfb xauth
   imagemagick
   zip unzip
 )

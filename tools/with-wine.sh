@@ -33,6 +33,9 @@ if [ "$use_user_display" -eq 0 ] || [ -z "${DISPLAY:-}" ]; then
   rm -f "$fdfile"
 fi
 
+# A prefix made before wine32 was installed lacks the 32-bit system files;
+# wineboot -u adds them, once.
+made_from="wine32=$([ -x /usr/lib/wine/wine ] && echo yes || echo no)"
 if [ ! -f "$prefix/.ringlock-ready" ]; then
   echo "with-wine: creating Wine prefix in $prefix (first run only)" >&2
   "$wine" wineboot -i >/dev/null 2>&1
@@ -40,15 +43,20 @@ if [ ! -f "$prefix/.ringlock-ready" ]; then
   "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x800 /f >/dev/null 2>&1
   "$server" -w
-  touch "$prefix/.ringlock-ready"
-  [ -x /usr/lib/wine/wine ] && touch "$prefix/.ringlock-32bit"
-fi
-# A prefix made before wine32 was installed lacks the 32-bit system files.
-if [ -x /usr/lib/wine/wine ] && [ ! -f "$prefix/.ringlock-32bit" ]; then
+  echo "$made_from" >"$prefix/.ringlock-ready"
+elif [ "$(cat "$prefix/.ringlock-ready")" != "$made_from" ]; then
   echo "with-wine: adding 32-bit support to the Wine prefix in $prefix" >&2
   "$wine" wineboot -u >/dev/null 2>&1
   "$server" -w
-  touch "$prefix/.ringlock-32bit"
+  echo "$made_from" >"$prefix/.ringlock-ready"
+fi
+# Wine draws the caption buttons with the Marlett font and, lacking it, shows
+# the letters "0" and "r" instead. fonts-wine brings it, but this Wine finds it
+# only in the prefix's own Fonts folder.
+marlett=/usr/share/wine/fonts/marlett.ttf
+if [ -f "$marlett" ] && [ ! -f "$prefix/drive_c/windows/Fonts/marlett.ttf" ]; then
+  mkdir -p "$prefix/drive_c/windows/Fonts"
+  cp "$marlett" "$prefix/drive_c/windows/Fonts/marlett.ttf"
 fi
 "$server" -p
 # Start the prefix's system processes and the virtual desktop now, detached
