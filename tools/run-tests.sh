@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 # One ctest run, with a closing line that names it: NAME DIR [ctest args...]
 ctest_run() {
-  local name=$1 dir=$2 log start status counts
+  local name=$1 dir=$2 log start status counts cases
   shift 2
   log=$(mktemp)
   start=$SECONDS
@@ -15,11 +15,21 @@ ctest_run() {
   ctest --test-dir "$dir" --output-on-failure "$@" 2>&1 | tee "$log"
   status=${PIPESTATUS[0]}
   counts=$(grep -Eo '[0-9]+ tests? failed out of [0-9]+' "$log" | tail -n1)
+  counts=${counts:-ctest exit $status}
   rm -f "$log"
+  # The test cases: each program's totals are the last summary in its output
+  # (a child process it starts prints one of its own before that).
+  cases=$(awk '
+    function flush() { ran += last_ran; skipped += last_skipped; last_ran = last_skipped = 0 }
+    /^[0-9]+\/[0-9]+ Test: / { flush() }
+    /^\[==========\] [0-9]+ tests? from .* ran\./ { last_ran = $2; last_skipped = 0 }
+    /^\[  SKIPPED \] [0-9]+ tests?\.$/ { last_skipped = $4 }
+    END { flush(); if (ran) printf "; %d test cases, %d of them skipped", ran, skipped }' \
+    "$dir/Testing/Temporary/LastTest.log" 2>/dev/null)
   if [ "$status" -eq 0 ]; then
-    echo "== $name run: passed (${counts:-no tests found}) in $((SECONDS - start)) s"
+    echo "== $name run: passed ($counts programs$cases) in $((SECONDS - start)) s"
   else
-    echo "== $name run: FAILED (${counts:-ctest exit $status}) in $((SECONDS - start)) s"
+    echo "== $name run: FAILED ($counts programs$cases) in $((SECONDS - start)) s"
   fi
   return "$status"
 }
