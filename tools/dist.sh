@@ -24,7 +24,7 @@ cp LICENSE "$stage/LICENSE"
 # lines (make commands) and the screenshot with its caption are for the
 # repository's page only.
 awk -v version="$version" '
-  BEGIN { print "Skype Ringlock " version; print "=====================" substr("==========", 1, length(version)); print "" }
+  BEGIN { print "Skype Ringlock " version; u = ""; while (length(u) < length("Skype Ringlock " version)) u = u "="; print u; print "" }
   /^---$/ { exit }
   /^## / { started = 1 }
   !started { next }
