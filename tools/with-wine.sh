@@ -33,8 +33,16 @@ if [ "$use_user_display" -eq 0 ] || [ -z "${DISPLAY:-}" ]; then
   rm -f "$fdfile"
 fi
 
-# The marker names the settings below; a prefix made with older ones is set
-# up again.
+# A program that crashes must end at once: the crash dialog and the debugger
+# would wait for a click nobody gives. (wineboot puts the debugger back.)
+quiet_crashes() {
+  "$wine" reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+}
+# A prefix made before wine32 was installed lacks the 32-bit system files;
+# wineboot -u adds them, once. The marker also names the settings below, so a
+# prefix made with older ones is set up again.
+made_from="wine32=$([ -x /usr/lib/wine/wine ] && echo yes || echo no)"
 ready="$prefix/.ringlock-ready-2"
 if [ ! -f "$ready" ]; then
   echo "with-wine: setting up the Wine prefix in $prefix (first run only)" >&2
@@ -42,12 +50,23 @@ if [ ! -f "$ready" ]; then
   "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x800 /f >/dev/null 2>&1
-  # A program that crashes must end at once: the crash dialog and the
-  # debugger would wait for a click nobody gives.
-  "$wine" reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1
-  "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  quiet_crashes
   "$server" -w
-  touch "$ready"
+  echo "$made_from" >"$ready"
+elif [ "$(cat "$ready")" != "$made_from" ]; then
+  echo "with-wine: adding 32-bit support to the Wine prefix in $prefix" >&2
+  "$wine" wineboot -u >/dev/null 2>&1
+  quiet_crashes
+  "$server" -w
+  echo "$made_from" >"$ready"
+fi
+# Wine draws the caption buttons with the Marlett font and, lacking it, shows
+# the letters "0" and "r" instead. fonts-wine brings it, but this Wine finds it
+# only in the prefix's own Fonts folder.
+marlett=/usr/share/wine/fonts/marlett.ttf
+if [ -f "$marlett" ] && [ ! -f "$prefix/drive_c/windows/Fonts/marlett.ttf" ]; then
+  mkdir -p "$prefix/drive_c/windows/Fonts"
+  cp "$marlett" "$prefix/drive_c/windows/Fonts/marlett.ttf"
 fi
 "$server" -p
 # Start the prefix's system processes and the virtual desktop now, detached

@@ -4,8 +4,10 @@
 # a screenshot of Ringlock's dialog at the scenario's "screenshot" mark; the
 # exit codes in *.exit. Usage: session.sh DEMO_FOLDER
 set -uo pipefail
+tools=$(cd "$(dirname "$0")/.." && pwd)
 cd "$1"
 wine=/usr/lib/wine/wine64
+ringlock_wine=$("$tools/wine-loader" Ringlock.exe)
 deadline=$((SECONDS + 50))
 
 # Waits until FILE has a line matching PATTERN; gives up when PID has ended
@@ -37,7 +39,7 @@ wait_for_line players.log ' == ready' "$players"
 "$wine" standin_client.exe call.scenario client.log 2>client.err &
 client=$!
 wait_for_line client.log ' == ready' "$client"
-"$wine" Ringlock.exe 2>ringlock.err &
+"$ringlock_wine" Ringlock.exe 2>ringlock.err &
 ring=$!
 
 if wait_for_line client.log ' == screenshot$' "$client"; then

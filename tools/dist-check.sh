@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The download's test, run by make test: makes the zip twice, two seconds
+# apart, into temporary folders and checks that both are the same bytes, that
+# SHA256SUMS matches, and that the zip holds, in order, the 32-bit
+# Ringlock.exe that was built, README.txt with CRLF line ends and LICENSE.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "== dist: FAILED: $*"; exit 1; }
+
+echo "== dist: checking the download"
+tools/dist.sh "$work/a" >/dev/null || fail "tools/dist.sh failed"
+sleep 2
+tools/dist.sh "$work/b" >/dev/null || fail "tools/dist.sh failed the second time"
+zip=$(cd "$work/a" && ls Ringlock-*.zip)
+[ -n "$zip" ] || fail "no Ringlock-<version>.zip"
+cmp -s "$work/a/$zip" "$work/b/$zip" || fail "two runs gave different zips"
+(cd "$work/a" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match $zip"
+
+names=$(unzip -Z1 "$work/a/$zip" | tr '\n' ' ')
+[ "$names" = "Ringlock.exe README.txt LICENSE " ] || fail "the zip holds: $names"
+mkdir "$work/u"
+unzip -q "$work/a/$zip" -d "$work/u" || fail "unzip failed"
+cmp -s "$work/u/Ringlock.exe" build/x86/Ringlock.exe || fail "Ringlock.exe in the zip is not build/x86/Ringlock.exe"
+[ "$(tools/wine-loader "$work/u/Ringlock.exe")" = /usr/lib/wine/wine ] || fail "Ringlock.exe in the zip is not a 32-bit program"
+cmp -s "$work/u/LICENSE" LICENSE || fail "LICENSE in the zip differs"
+bare_lf=$(($(wc -l <"$work/u/README.txt") - $(grep -c $'\r$' "$work/u/README.txt")))
+[ "$bare_lf" -eq 0 ] || fail "README.txt has $bare_lf lines without CRLF"
+version=${zip#Ringlock-}
+version=${version%.zip}
+[ "$(head -n1 "$work/u/README.txt")" = "Skype Ringlock $version"$'\r' ] \
+  || fail "README.txt does not begin with the program's name and version"
+echo "== dist: passed ($zip: $(unzip -Z1 "$work/a/$zip" | wc -l) files, the same bytes twice, Ringlock.exe is the x86 build)"
