@@ -40,8 +40,9 @@ quiet_crashes() {
   "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 }
 # A prefix made before wine32 was installed lacks the 32-bit system files;
-# wineboot -u adds them, once. The marker also names the settings below, so a
-# prefix made with older ones is set up again.
+# wineboot -u adds them, once (it does nothing while the prefix's update stamp
+# matches this Wine). The marker also names the settings below, so a prefix
+# made with older ones is set up again.
 made_from="wine32=$([ -x /usr/lib/wine/wine ] && echo yes || echo no)"
 ready="$prefix/.ringlock-ready-2"
 if [ ! -f "$ready" ]; then
@@ -55,6 +56,7 @@ if [ ! -f "$ready" ]; then
   echo "$made_from" >"$ready"
 elif [ "$(cat "$ready")" != "$made_from" ]; then
   echo "with-wine: adding 32-bit support to the Wine prefix in $prefix" >&2
+  rm -f "$prefix/.update-timestamp"
   "$wine" wineboot -u >/dev/null 2>&1
   quiet_crashes
   "$server" -w

@@ -50,6 +50,7 @@ struct Row {
     std::vector<Delay> delays = {};
     std::optional<std::string> settingsAfter = {};  // Ringlock.ini after the exit
     std::function<void(Run&)> before = {};  // before Ringlock.exe starts
+    std::string clientProgram = {};         // none: the stand-in client of this build
 };
 
 // An open handle that shares nothing: the file can be neither read nor
@@ -83,6 +84,7 @@ public:
     void send(const std::string& command) const;  // typed into the box, then Send clicked
     void post(UINT msg, WPARAM wParam, LPARAM lParam) const { PostMessageA(ring.dialog(), msg, wParam, lParam); }
     void trayClick(LPARAM mouseMessage) const;
+    HWND openMenu(const std::function<void()>& click) const;
     // Opens a pop-up menu of Ringlock's and presses the key of one item.
     void chooseFromTrayMenu(char key) const;
     void chooseFromContactsMenu(char key) const;

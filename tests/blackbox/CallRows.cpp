@@ -101,6 +101,20 @@ const Row CALL_ROWS[] = {
                 "CALL " + FAR_TOO_LONG_ID + " PARTNER_HANDLE alice", "CALL " + LONGEST_ID + " STATUS RINGING"},
         .notLogged = {"CALL 15 STATUS RINGING"},
     },
+#ifndef _WIN64
+    {
+        .name = "ThirtyTwoBitProgramServesTheSixtyFourBitClient",
+        .settings = "1\r\n0\r\nalice\r\n",
+        .client = std::string(ATTACHED)
+                  + "partner 211 alice\nawait 10000 attached\nring 211\n"
+                    "await 15000 command SET WINDOWSTATE MAXIMIZED\nnonul USER friend.9 ONLINESTATUS AWAY\n",
+        .commands = {"GET CALL 211 PARTNER_HANDLE", "SET CALL 211 STATUS INPROGRESS",
+                     "ALTER CALL 211 START_VIDEO_SEND", "SET WINDOWSTATE MAXIMIZED", "PING"},
+        .log = {"Connected to Skype", "CALL 211 PARTNER_HANDLE alice", "ALTER CALL 211 START_VIDEO_SEND",
+                "USER friend.9 ONLINESTATUS AWAY"},
+        .clientProgram = RINGLOCK_X64_STANDIN_CLIENT,
+    },
+#endif
 };
 
 INSTANTIATE_TEST_SUITE_P(Calls, BlackBox, ::testing::ValuesIn(CALL_ROWS), RowName);

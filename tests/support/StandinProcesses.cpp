@@ -32,7 +32,7 @@ bool TranscriptFile::waitFor(const std::string& tag, const std::string& text, DW
     return WaitUntil([&] { return timeOf(tag, text) >= 0.0; }, timeoutMs);
 }
 
-bool ClientProcess::start(const std::string& folder, const std::string& scenario)
+bool ClientProcess::start(const std::string& folder, const std::string& scenario, const std::string& program)
 {
     const std::string scenarioPath = folder + "\\client.scenario";
     {
@@ -40,7 +40,7 @@ bool ClientProcess::start(const std::string& folder, const std::string& scenario
         out << scenario;
     }
     m_transcript = TranscriptFile(folder + "\\client.log");
-    if (!m_process.start(TestProgramDir() + "\\standin_client.exe",
+    if (!m_process.start(program.empty() ? TestProgramDir() + "\\standin_client.exe" : program,
                          "\"" + scenarioPath + "\" \"" + m_transcript.path() + "\"", folder)) {
         return false;
     }

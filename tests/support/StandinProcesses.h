@@ -31,9 +31,9 @@ private:
 // standin_client.exe playing a scenario; its transcript is client.log.
 class ClientProcess {
 public:
-    // Writes the scenario into `folder`, starts the program there and waits
-    // until its window exists.
-    bool start(const std::string& folder, const std::string& scenario);
+    // Writes the scenario into `folder`, starts the program there (`program`,
+    // or else the one beside the test program) and waits until its window exists.
+    bool start(const std::string& folder, const std::string& scenario, const std::string& program = {});
     const TranscriptFile& transcript() const { return m_transcript; }
     std::vector<std::string> commands() const { return m_transcript.texts("<-"); }
     bool waitForCommand(const std::string& text, DWORD timeoutMs) const
