@@ -98,18 +98,35 @@ BOOL SkypeCom::startDiscovery(HWND dialog)
 
 LRESULT SkypeCom::sendCommand(const char* command)
 {
-    const HWND skype = m_hSkypeWnd;
-    if (!skype) {
-        return 0;
-    }
-    COPYDATASTRUCT block{0, static_cast<DWORD>(std::strlen(command) + 1), const_cast<char*>(command)};
-    return SendMessageA(skype, WM_COPYDATA, reinterpret_cast<WPARAM>(m_hWnd), reinterpret_cast<LPARAM>(&block));
+    return sendWithin(command, COMMAND_TIMEOUT_MS);
 }
 
 LRESULT SkypeCom::ping()
 {
     m_copyDataResult = 0;
-    return sendCommand("PING");
+    return sendWithin("PING", PING_TIMEOUT_MS);
+}
+
+// The wait answers messages sent to this thread, so a reply the client sends
+// from inside the command is handled as before.
+LRESULT SkypeCom::sendWithin(const char* command, UINT timeoutMs)
+{
+    const HWND skype = m_hSkypeWnd;
+    if (!skype) {
+        return 0;
+    }
+    COPYDATASTRUCT block{0, static_cast<DWORD>(std::strlen(command) + 1), const_cast<char*>(command)};
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutA(skype, WM_COPYDATA, reinterpret_cast<WPARAM>(m_hWnd), reinterpret_cast<LPARAM>(&block),
+                            SEND_FLAGS, timeoutMs, &result) == 0) {
+        if (m_hUndeliveredTo != skype) {
+            m_hUndeliveredTo = skype;
+            notifyDialog(NOT_DELIVERED_TEXT, LINK_TEXT_STATUS);
+        }
+        return 0;
+    }
+    m_hUndeliveredTo = nullptr;
+    return static_cast<LRESULT>(result);
 }
 
 LRESULT SkypeCom::notifyDialog(const char* text, LPARAM kind)

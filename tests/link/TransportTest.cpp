@@ -152,7 +152,8 @@ TEST_F(LinkTest, CommandsToAVanishedClientDeliverNothing)
     attach();
     client.stop();
     EXPECT_EQ(link.sendCommand("PING"), 0);
-    EXPECT_EQ(receiver.count(), 1u);
+    EXPECT_EQ(receiver.count(), 2u);
+    EXPECT_EQ(receiver.lines().back(), NOT_DELIVERED_TEXT);
 }
 
 TEST_F(LinkTest, SynchronousRepliesReachTheReceiverBeforeSendCommandReturns)
