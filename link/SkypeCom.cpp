@@ -44,6 +44,7 @@ LRESULT SkypeCom::handleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPara
         }
         if (status == ATTACH_SUCCESS) {
             m_hSkypeWnd = reinterpret_cast<HWND>(wParam);
+            watchClientProcess(reinterpret_cast<HWND>(wParam));
         }
         notifyDialog(AttachStatusLine(status), LINK_TEXT_STATUS);
         if (status == ATTACH_API_AVAILABLE) {
@@ -85,7 +86,41 @@ LRESULT SkypeCom::handleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPara
 
 void SkypeCom::onThreadStart() {}
 
-void SkypeCom::onThreadEnd() {}
+void SkypeCom::onThreadEnd()
+{
+    forgetClientProcess();
+}
+
+HANDLE SkypeCom::watchedHandle()
+{
+    return m_hClientProcess;
+}
+
+void SkypeCom::onWatchedHandleSignalled()
+{
+    forgetClientProcess();
+    // Nothing may be sent to the closed client's window, nor to a window that
+    // later reuses its handle.
+    m_hSkypeWnd = nullptr;
+    notifyDialog(CLIENT_CLOSED_TEXT, LINK_TEXT_STATUS);
+}
+
+void SkypeCom::watchClientProcess(HWND skype)
+{
+    forgetClientProcess();
+    DWORD processId = 0;
+    if (GetWindowThreadProcessId(skype, &processId) != 0 && processId != 0) {
+        m_hClientProcess = OpenProcess(SYNCHRONIZE, FALSE, processId);
+    }
+}
+
+void SkypeCom::forgetClientProcess()
+{
+    if (m_hClientProcess) {
+        CloseHandle(m_hClientProcess);
+        m_hClientProcess = nullptr;
+    }
+}
 
 BOOL SkypeCom::startDiscovery(HWND dialog)
 {

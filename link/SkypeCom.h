@@ -30,8 +30,9 @@ constexpr LPARAM ATTACH_REFUSED = 2;
 constexpr LPARAM ATTACH_NOT_AVAILABLE = 3;
 constexpr LPARAM ATTACH_API_AVAILABLE = 0x8001;
 
-// A status line of the link's own, beside those of the attach statuses.
+// Status lines of the link's own, beside those of the attach statuses.
 constexpr const char* NOT_DELIVERED_TEXT = "Skype is not responding, the command was not delivered";
+constexpr const char* CLIENT_CLOSED_TEXT = "Skype has closed";
 
 extern const char* const DISCOVER_MESSAGE_NAME;  // "SkypeControlAPIDiscover"
 extern const char* const ATTACH_MESSAGE_NAME;    // "SkypeControlAPIAttach"
@@ -42,11 +43,17 @@ public:
     LRESULT handleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
     void onThreadStart() override;
     void onThreadEnd() override;
+    HANDLE watchedHandle() override;
+    void onWatchedHandleSignalled() override;
 
     BOOL startDiscovery(HWND dialog);
     LRESULT sendCommand(const char* command);
     LRESULT ping();
     LRESULT notifyDialog(const char* text, LPARAM kind);
+    // The client's process, watched from the link thread from a successful
+    // attach on, so its end is noticed without polling.
+    void watchClientProcess(HWND skype);
+    void forgetClientProcess();
     LRESULT sendWithin(const char* command, UINT timeoutMs);
 
     // Written on one thread and read on the other, hence atomic.
@@ -58,6 +65,8 @@ public:
     // Set while TIMER_DISCOVER may still report: a WM_TIMER already queued
     // when the timer is stopped must not report "not running" after an attach.
     std::atomic<bool> m_discoverPending{false};
+    // Touched only on the link thread.
+    HANDLE m_hClientProcess = nullptr;
     // Touched only on the thread that sends commands: the client window of the
     // current run of undelivered commands, reported once per run.
     HWND m_hUndeliveredTo = nullptr;
