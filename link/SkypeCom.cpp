@@ -44,6 +44,7 @@ LRESULT SkypeCom::handleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPara
         }
         if (status == ATTACH_SUCCESS) {
             m_hSkypeWnd = reinterpret_cast<HWND>(wParam);
+            watchClientProcess(reinterpret_cast<HWND>(wParam));
         }
         notifyDialog(AttachStatusLine(status), LINK_TEXT_STATUS);
         if (status == ATTACH_API_AVAILABLE) {
@@ -85,7 +86,41 @@ LRESULT SkypeCom::handleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPara
 
 void SkypeCom::onThreadStart() {}
 
-void SkypeCom::onThreadEnd() {}
+void SkypeCom::onThreadEnd()
+{
+    forgetClientProcess();
+}
+
+HANDLE SkypeCom::watchedHandle()
+{
+    return m_hClientProcess;
+}
+
+void SkypeCom::onWatchedHandleSignalled()
+{
+    forgetClientProcess();
+    // Nothing may be sent to the closed client's window, nor to a window that
+    // later reuses its handle.
+    m_hSkypeWnd = nullptr;
+    notifyDialog(CLIENT_CLOSED_TEXT, LINK_TEXT_STATUS);
+}
+
+void SkypeCom::watchClientProcess(HWND skype)
+{
+    forgetClientProcess();
+    DWORD processId = 0;
+    if (GetWindowThreadProcessId(skype, &processId) != 0 && processId != 0) {
+        m_hClientProcess = OpenProcess(SYNCHRONIZE, FALSE, processId);
+    }
+}
+
+void SkypeCom::forgetClientProcess()
+{
+    if (m_hClientProcess) {
+        CloseHandle(m_hClientProcess);
+        m_hClientProcess = nullptr;
+    }
+}
 
 BOOL SkypeCom::startDiscovery(HWND dialog)
 {
@@ -98,18 +133,35 @@ BOOL SkypeCom::startDiscovery(HWND dialog)
 
 LRESULT SkypeCom::sendCommand(const char* command)
 {
-    const HWND skype = m_hSkypeWnd;
-    if (!skype) {
-        return 0;
-    }
-    COPYDATASTRUCT block{0, static_cast<DWORD>(std::strlen(command) + 1), const_cast<char*>(command)};
-    return SendMessageA(skype, WM_COPYDATA, reinterpret_cast<WPARAM>(m_hWnd), reinterpret_cast<LPARAM>(&block));
+    return sendWithin(command, COMMAND_TIMEOUT_MS);
 }
 
 LRESULT SkypeCom::ping()
 {
     m_copyDataResult = 0;
-    return sendCommand("PING");
+    return sendWithin("PING", PING_TIMEOUT_MS);
+}
+
+// The wait answers messages sent to this thread, so a reply the client sends
+// from inside the command is handled as before.
+LRESULT SkypeCom::sendWithin(const char* command, UINT timeoutMs)
+{
+    const HWND skype = m_hSkypeWnd;
+    if (!skype) {
+        return 0;
+    }
+    COPYDATASTRUCT block{0, static_cast<DWORD>(std::strlen(command) + 1), const_cast<char*>(command)};
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutA(skype, WM_COPYDATA, reinterpret_cast<WPARAM>(m_hWnd), reinterpret_cast<LPARAM>(&block),
+                            SEND_FLAGS, timeoutMs, &result) == 0) {
+        if (m_hUndeliveredTo != skype) {
+            m_hUndeliveredTo = skype;
+            notifyDialog(NOT_DELIVERED_TEXT, LINK_TEXT_STATUS);
+        }
+        return 0;
+    }
+    m_hUndeliveredTo = nullptr;
+    return static_cast<LRESULT>(result);
 }
 
 LRESULT SkypeCom::notifyDialog(const char* text, LPARAM kind)

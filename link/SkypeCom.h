@@ -14,11 +14,25 @@ constexpr LPARAM LINK_TEXT_API = 2;
 constexpr UINT_PTR TIMER_DISCOVER = 10;
 constexpr UINT DISCOVER_TIMEOUT_MS = 1000;
 
+// A healthy client answers a command within a millisecond or two; one under
+// load may stall for a second or more. Three seconds is well beyond that, and
+// short of the five seconds after which the system itself calls a window hung.
+constexpr UINT COMMAND_TIMEOUT_MS = 3000;
+// PING is sent only as the program exits and nothing depends on its answer;
+// a healthy client answers it within a millisecond, and exit stays well
+// under a second and a half when the client is hung.
+constexpr UINT PING_TIMEOUT_MS = 500;
+constexpr UINT SEND_FLAGS = SMTO_NORMAL | SMTO_ABORTIFHUNG;
+
 constexpr LPARAM ATTACH_SUCCESS = 0;
 constexpr LPARAM ATTACH_PENDING_AUTHORIZATION = 1;
 constexpr LPARAM ATTACH_REFUSED = 2;
 constexpr LPARAM ATTACH_NOT_AVAILABLE = 3;
 constexpr LPARAM ATTACH_API_AVAILABLE = 0x8001;
+
+// Status lines of the link's own, beside those of the attach statuses.
+constexpr const char* NOT_DELIVERED_TEXT = "Skype is not responding, the command was not delivered";
+constexpr const char* CLIENT_CLOSED_TEXT = "Skype has closed";
 
 extern const char* const DISCOVER_MESSAGE_NAME;  // "SkypeControlAPIDiscover"
 extern const char* const ATTACH_MESSAGE_NAME;    // "SkypeControlAPIAttach"
@@ -29,11 +43,18 @@ public:
     LRESULT handleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
     void onThreadStart() override;
     void onThreadEnd() override;
+    HANDLE watchedHandle() override;
+    void onWatchedHandleSignalled() override;
 
     BOOL startDiscovery(HWND dialog);
     LRESULT sendCommand(const char* command);
     LRESULT ping();
     LRESULT notifyDialog(const char* text, LPARAM kind);
+    // The client's process, watched from the link thread from a successful
+    // attach on, so its end is noticed without polling.
+    void watchClientProcess(HWND skype);
+    void forgetClientProcess();
+    LRESULT sendWithin(const char* command, UINT timeoutMs);
 
     // Written on one thread and read on the other, hence atomic.
     std::atomic<HWND> m_hDialog{nullptr};
@@ -44,6 +65,11 @@ public:
     // Set while TIMER_DISCOVER may still report: a WM_TIMER already queued
     // when the timer is stopped must not report "not running" after an attach.
     std::atomic<bool> m_discoverPending{false};
+    // Touched only on the link thread.
+    HANDLE m_hClientProcess = nullptr;
+    // Touched only on the thread that sends commands: the client window of the
+    // current run of undelivered commands, reported once per run.
+    HWND m_hUndeliveredTo = nullptr;
 };
 
 #endif

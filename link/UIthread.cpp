@@ -9,6 +9,13 @@ void UIthread::onThreadStart() {}
 
 void UIthread::onThreadEnd() {}
 
+HANDLE UIthread::watchedHandle()
+{
+    return nullptr;
+}
+
+void UIthread::onWatchedHandleSignalled() {}
+
 bool UIthread::start()
 {
     if (m_hThread) {
@@ -47,6 +54,29 @@ void UIthread::stop()
     m_hThread = nullptr;
 }
 
+// Sleeps until a message or the watched handle wakes it, so an idle thread
+// costs no wake-ups.
+void UIthread::runLoop()
+{
+    for (;;) {
+        HANDLE watched = watchedHandle();
+        const DWORD count = watched ? 1 : 0;
+        const DWORD woke = MsgWaitForMultipleObjectsEx(count, &watched, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (count == 1 && woke == WAIT_OBJECT_0) {
+            onWatchedHandleSignalled();
+            continue;
+        }
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                return;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
 DWORD WINAPI UIthread::threadMain(LPVOID self)
 {
     UIthread* thread = static_cast<UIthread*>(self);
@@ -55,11 +85,7 @@ DWORD WINAPI UIthread::threadMain(LPVOID self)
     }
     SetEvent(thread->m_hStartEvent);
     thread->onThreadStart();
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    thread->runLoop();
     thread->onThreadEnd();
     thread->destroy();
     return 0;

@@ -9,12 +9,17 @@ public:
     void onDestroy() override;
     virtual void onThreadStart();
     virtual void onThreadEnd();
+    // A handle the thread's loop waits on beside its messages (nullptr: none),
+    // and what it does once that handle is signalled. Both run on the thread.
+    virtual HANDLE watchedHandle();
+    virtual void onWatchedHandleSignalled();
 
     // True once the window exists on the new thread (or already ran);
     // false, promptly, when the thread could not start or made no window.
     bool start();
     void stop();
     static DWORD WINAPI threadMain(LPVOID self);
+    void runLoop();
 
     HANDLE m_hStartEvent = nullptr;
     HANDLE m_hThread = nullptr;

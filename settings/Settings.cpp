@@ -165,6 +165,14 @@ void MergeIntoControls(const SettingsData& data)
     }
 }
 
+// Windows refuses to replace a read-only file and Wine does not; asked first,
+// the file the user protected stays untouched everywhere.
+bool IsReadOnlyFile(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
 // The old file stays as it was until the new one is complete on disk.
 bool ReplaceFileContents(const std::string& path, const std::string& bytes)
 {
@@ -176,7 +184,7 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes)
     }
     bool complete = WriteWholeFile(file, bytes) && FlushFileBuffers(file) != 0;
     complete = CloseHandle(file) != 0 && complete;
-    if (complete &&
+    if (complete && !IsReadOnlyFile(path) &&
         MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
         return true;
     }

@@ -206,6 +206,24 @@ private:
         return fail("await what? '" + what + "'");
     }
 
+    bool hang(const std::vector<std::string>& words)
+    {
+        ScenarioStep step{StepKind::Hang};
+        if (words.size() == 2 && words[1] == "forever") {
+            step.number = HANG_FOREVER;
+            return add(step);
+        }
+        std::vector<uint32_t> values;
+        if (!numbers(words, 1, 1, 1, values)) {
+            return false;
+        }
+        if (values[0] == HANG_FOREVER) {
+            return fail("hang: use 'forever' for a hang without end");
+        }
+        step.number = values[0];
+        return add(step);
+    }
+
     bool step(const std::string& keyword, const std::vector<std::string>& words, const std::string& text)
     {
         std::vector<uint32_t> values;
@@ -270,6 +288,12 @@ private:
             step.count = values[0];
             step.number = values[1];
             return add(step);
+        }
+        if (keyword == "hang") {
+            return hang(words);
+        }
+        if (keyword == "crash" && words.size() == 1) {
+            return add(ScenarioStep{StepKind::Crash});
         }
         if (keyword == "end" && words.size() == 1) {
             return add(ScenarioStep{StepKind::End});

@@ -40,8 +40,12 @@ enum class StepKind {
     AwaitGone,       // the program's window has gone
     ProgramExit,     // the program's tray command "&Exit"
     ProgramSize,     // count = width, number = height (pixels)
+    Hang,            // number = ms the API window's thread takes no messages (HANG_FOREVER: for good)
+    Crash,           // the process ends at once, without cleanup
     End,
 };
+
+constexpr uint32_t HANG_FOREVER = 0xFFFFFFFFu;
 
 struct ScenarioStep {
     explicit ScenarioStep(StepKind k, std::string t = std::string()) : kind(k), text(std::move(t)) {}

@@ -332,11 +332,36 @@ bool ScenarioPlayer::runStep(const ScenarioStep& step)
                      SWP_NOZORDER | SWP_NOACTIVATE);
         return true;
     }
+    case StepKind::Hang:
+        return hang(step);
+    case StepKind::Crash:
+        crash();
+        return false;
     case StepKind::End:
         return true;
     default:
         return await(step);
     }
+}
+
+// The timeline goes on during the hang, so what follows it (a program-exit,
+// a wait) happens while the client's window takes no messages.
+bool ScenarioPlayer::hang(const ScenarioStep& step)
+{
+    const bool forever = step.number == HANG_FOREVER;
+    m_transcript.write("==", forever ? std::string("hang forever") : "hang " + std::to_string(step.number));
+    if (m_client.hang(forever ? INFINITE : step.number)) {
+        return true;
+    }
+    m_transcript.write("!!", "line " + std::to_string(step.line) + ": the client window did not hang");
+    return false;
+}
+
+// As a client that dies: no clean-up, no goodbye to the program.
+void ScenarioPlayer::crash()
+{
+    m_transcript.write("==", "crash");
+    TerminateProcess(GetCurrentProcess(), CRASH_EXIT_CODE);
 }
 
 bool ScenarioPlayer::play()

@@ -14,6 +14,9 @@
 #include "tools/standin/StandinClient.h"
 #include "tools/standin/Transcript.h"
 
+// The exit code of a process ended by the `crash` step.
+constexpr UINT CRASH_EXIT_CODE = 9;
+
 // Plays a scenario as the calling client: a StandinClient window answers the
 // commands (from its own thread, or deferred to this one), while the calling
 // thread answers discoveries, pushes the client's state after each successful
@@ -53,6 +56,8 @@ private:
     bool await(const ScenarioStep& step);
     void endCall(const std::string& callId, const char* status);
     bool runStep(const ScenarioStep& step);
+    bool hang(const ScenarioStep& step);
+    void crash();
 
     const Scenario& m_scenario;
     Transcript& m_transcript;

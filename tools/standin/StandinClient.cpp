@@ -10,6 +10,8 @@ namespace {
 const char* const kClassName = "RinglockStandinClient";
 constexpr UINT_PTR kScheduleTimer = 1;
 constexpr UINT WM_STANDIN_RESCHEDULE = WM_APP + 1;
+constexpr UINT WM_STANDIN_HANG = WM_APP + 2;
+constexpr DWORD HANG_START_TIMEOUT_MS = 5000;
 
 bool EndsWith(const std::string& text, const std::string& tail)
 {
@@ -203,6 +205,10 @@ LRESULT StandinClient::Impl::handle(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
         return 0;
     case WM_STANDIN_RESCHEDULE:
         runDue();
+        return 0;
+    case WM_STANDIN_HANG:
+        SetEvent(reinterpret_cast<HANDLE>(lParam));
+        Sleep(static_cast<DWORD>(wParam));
         return 0;
     case WM_CLOSE:
         DestroyWindow(hWnd);
@@ -525,6 +531,23 @@ void StandinClient::notifyLater(const std::string& text, DWORD delayMs)
 {
     m_impl->enqueue(Impl::Pending{StandinClock() + delayMs, appWindow(), false, 0, text});
     PostMessageA(apiWindow(), WM_STANDIN_RESCHEDULE, 0, 0);
+}
+
+bool StandinClient::hang(DWORD ms)
+{
+    const HANDLE started = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!started) {
+        return false;
+    }
+    bool hung = false;
+    if (PostMessageA(apiWindow(), WM_STANDIN_HANG, ms, reinterpret_cast<LPARAM>(started))) {
+        hung = WaitForSingleObject(started, HANG_START_TIMEOUT_MS) == WAIT_OBJECT_0;
+    }
+    // A hang that has not begun yet still signals it: leave the event open then.
+    if (hung) {
+        CloseHandle(started);
+    }
+    return hung;
 }
 
 std::vector<ReceivedCommand> StandinClient::commands() const

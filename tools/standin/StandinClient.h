@@ -92,6 +92,9 @@ public:
     BOOL broadcastAttach(LPARAM status);
     // Sends `text` to appWindow() from the stand-in's own thread after delayMs.
     void notifyLater(const std::string& text, DWORD delayMs);
+    // The stand-in's thread stops taking messages for `ms` (INFINITE: for
+    // good), as a hung client does; true once it has stopped.
+    bool hang(DWORD ms);
 
     std::vector<ReceivedCommand> commands() const;
     std::vector<std::string> commandTexts() const;
