@@ -51,6 +51,7 @@ struct Row {
     std::optional<std::string> settingsAfter = {};  // Ringlock.ini after the exit
     std::function<void(Run&)> before = {};  // before Ringlock.exe starts
     std::string clientProgram = {};         // none: the stand-in client of this build
+    int clientExit = 0;                     // the client's exit code
 };
 
 // An open handle that shares nothing: the file can be neither read nor
@@ -72,6 +73,7 @@ class Run {
 public:
     RingProcess ring;
     ClientProcess client;
+    ClientProcess restarted;  // a client started again by the row
     PlayersProcess players;
     std::vector<std::string> log;  // the log's rows when Ringlock was last asked to exit
     std::optional<Held> held;
@@ -98,8 +100,9 @@ public:
     // Waits for a message box of Ringlock's, returns its text and clicks OK.
     std::string dismissMessageBox() const;
     void createFileBeside(const std::string& name) const;
-    // Posts the tray menu's Exit; the exit code must be 0.
-    void exit();
+    // Posts the tray menu's Exit; the exit code must be 0. With `boxText`,
+    // the exit must first show that message box.
+    void exit(const char* boxText = nullptr);
 };
 
 std::string RowName(const ::testing::TestParamInfo<Row>& info);

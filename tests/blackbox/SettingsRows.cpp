@@ -7,6 +7,7 @@
 namespace {
 
 const std::string LONGEST(259, 'z');
+const char* const WRITE_FAILED = "Could not open config file for writing!";
 
 std::string ManyContacts()
 {
@@ -86,15 +87,30 @@ const Row SETTINGS_ROWS[] = {
             run.awaitLog("USERSTATUS ONLINE");
             SendMessageA(run.item(1015), BM_CLICK, 0, 0);
             run.held.emplace(run.ring.settingsPath());
-            run.log = run.ring.logLines();
-            run.post(WM_COMMAND, 304, 0);
-            EXPECT_EQ(run.dismissMessageBox(), "Could not open config file for writing!");
-            EXPECT_EQ(run.ring.waitForExit(STEP_MS), 0);
+            run.exit(WRITE_FAILED);
             run.held->release();
             EXPECT_EQ(GetFileAttributesA((run.ring.settingsPath() + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
         },
         .commands = {"PING"},
         .settingsAfter = "0\r\n0\r\nalice\r\n",
+    },
+    {
+        .name = "ReadOnlyFileIsNeverReplaced",
+        .settings = "1\r\n0\r\nalice\r\n",
+        .client = ATTACHED,
+        .act = [](Run& run) {
+            run.awaitLog("USERSTATUS ONLINE");
+            run.chooseFromContactsMenu('a');
+            run.answerContactDialog("dave", IDOK);
+            EXPECT_EQ(run.dismissMessageBox(), WRITE_FAILED);
+            run.exit(WRITE_FAILED);
+            const DWORD attributes = GetFileAttributesA(run.ring.settingsPath().c_str());
+            EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0);
+            EXPECT_EQ(GetFileAttributesA((run.ring.settingsPath() + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+        },
+        .commands = {"PING"},
+        .settingsAfter = "1\r\n0\r\nalice\r\n",
+        .before = [](Run& run) { SetFileAttributesA(run.ring.settingsPath().c_str(), FILE_ATTRIBUTE_READONLY); },
     },
 };
 

@@ -32,14 +32,15 @@ bool TranscriptFile::waitFor(const std::string& tag, const std::string& text, DW
     return WaitUntil([&] { return timeOf(tag, text) >= 0.0; }, timeoutMs);
 }
 
-bool ClientProcess::start(const std::string& folder, const std::string& scenario, const std::string& program)
+bool ClientProcess::start(const std::string& folder, const std::string& scenario, const std::string& program,
+                          const std::string& name)
 {
-    const std::string scenarioPath = folder + "\\client.scenario";
+    const std::string scenarioPath = folder + "\\" + name + ".scenario";
     {
         std::ofstream out(scenarioPath, std::ios::binary | std::ios::trunc);
         out << scenario;
     }
-    m_transcript = TranscriptFile(folder + "\\client.log");
+    m_transcript = TranscriptFile(folder + "\\" + name + ".log");
     if (!m_process.start(program.empty() ? TestProgramDir() + "\\standin_client.exe" : program,
                          "\"" + scenarioPath + "\" \"" + m_transcript.path() + "\"", folder)) {
         return false;

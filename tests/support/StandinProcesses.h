@@ -28,12 +28,13 @@ private:
     std::string m_path;
 };
 
-// standin_client.exe playing a scenario; its transcript is client.log.
+// standin_client.exe playing a scenario; its transcript is <name>.log.
 class ClientProcess {
 public:
     // Writes the scenario into `folder`, starts the program there (`program`,
     // or else the one beside the test program) and waits until its window exists.
-    bool start(const std::string& folder, const std::string& scenario, const std::string& program = {});
+    bool start(const std::string& folder, const std::string& scenario, const std::string& program = {},
+               const std::string& name = "client");
     const TranscriptFile& transcript() const { return m_transcript; }
     std::vector<std::string> commands() const { return m_transcript.texts("<-"); }
     bool waitForCommand(const std::string& text, DWORD timeoutMs) const
@@ -41,6 +42,7 @@ public:
         return m_transcript.waitFor("<-", text, timeoutMs);
     }
     int waitForExit(DWORD timeoutMs) { return m_process.waitForExit(timeoutMs); }
+    bool running() const { return m_process.running(); }
 
 private:
     ChildProcess m_process;
