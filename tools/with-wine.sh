@@ -36,7 +36,10 @@ fi
 # A program that crashes must end at once: the crash dialog and the debugger
 # would wait for a click nobody gives. (wineboot puts the debugger back.)
 quiet_crashes() {
-  "$wine" reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1
+  local view
+  for view in 'HKLM\Software' 'HKLM\Software\Wow6432Node'; do
+    "$wine" reg delete "$view\Microsoft\Windows NT\CurrentVersion\AeDebug" /v Debugger /f >/dev/null 2>&1
+  done
   "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 }
 # A prefix made before wine32 was installed lacks the 32-bit system files;
@@ -44,7 +47,7 @@ quiet_crashes() {
 # matches this Wine). The marker also names the settings below, so a prefix
 # made with older ones is set up again.
 made_from="wine32=$([ -x /usr/lib/wine/wine ] && echo yes || echo no)"
-ready="$prefix/.ringlock-ready-2"
+ready="$prefix/.ringlock-ready-3"
 if [ ! -f "$ready" ]; then
   echo "with-wine: setting up the Wine prefix in $prefix (first run only)" >&2
   "$wine" wineboot -i >/dev/null 2>&1
