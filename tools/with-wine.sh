@@ -34,11 +34,14 @@ if [ "$use_user_display" -eq 0 ] || [ -z "${DISPLAY:-}" ]; then
 fi
 
 # A program that crashes must end at once: the crash dialog and the debugger
-# would wait for a click nobody gives. (wineboot puts the debugger back.)
+# would wait for a click nobody gives. An empty debugger command starts none;
+# without one Wine starts its own, which sometimes ends the crashed program
+# with exit code 0. 32-bit programs read the other registry view, and
+# wineboot puts the debugger back.
 quiet_crashes() {
   local view
   for view in 'HKLM\Software' 'HKLM\Software\Wow6432Node'; do
-    "$wine" reg delete "$view\Microsoft\Windows NT\CurrentVersion\AeDebug" /v Debugger /f >/dev/null 2>&1
+    "$wine" reg add "$view\Microsoft\Windows NT\CurrentVersion\AeDebug" /v Debugger /d "" /f >/dev/null 2>&1
   done
   "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 }
@@ -47,7 +50,7 @@ quiet_crashes() {
 # matches this Wine). The marker also names the settings below, so a prefix
 # made with older ones is set up again.
 made_from="wine32=$([ -x /usr/lib/wine/wine ] && echo yes || echo no)"
-ready="$prefix/.ringlock-ready-3"
+ready="$prefix/.ringlock-ready-4"
 if [ ! -f "$ready" ]; then
   echo "with-wine: setting up the Wine prefix in $prefix (first run only)" >&2
   "$wine" wineboot -i >/dev/null 2>&1

@@ -115,7 +115,7 @@ void Check(const Row& row, Run& run)
         const auto to = events.find(delay.to);
         ASSERT_TRUE(from != events.end() && to != events.end()) << delay.from << " / " << delay.to;
         EXPECT_GE(to->second - from->second, delay.ms - 1.0) << delay.to;
-        EXPECT_LT(to->second - from->second, delay.ms + LATE_MS) << delay.to;
+        EXPECT_LT(to->second - from->second, delay.ms + delay.late) << delay.to;
     }
     if (row.settingsAfter) {
         EXPECT_EQ(run.ring.readSettings(), *row.settingsAfter);

@@ -27,13 +27,14 @@ extern const char* const ATTACHED;
 
 class Run;
 
-// `to` happened `ms` after `from`: never early, at most LATE_MS late. Both are
+// `to` happened `ms` after `from`: never early, at most `late` late. Both are
 // the first transcript line "<tag> <text>" of the client ("<-" command,
 // "->" notification) or the players ("WMP", "WMC").
 struct Delay {
     std::string from;
     std::string to;
     double ms;
+    double late = LATE_MS;
 };
 
 struct Row {

@@ -2,7 +2,10 @@
 // how it copes with heavy traffic.
 #include "tests/blackbox/BlackBox.h"
 
+#include <algorithm>
+
 #include "tools/standin/Scenario.h"
+#include "tools/standin/StandinClient.h"
 
 namespace {
 
@@ -72,6 +75,15 @@ const Row LINK_ROWS[] = {
         .settings = "0\r\n0\r\n",
         .client = "attach none\nattach connected\nawait 10000 discover\nwait 1500\n"
                   "announce available\nawait 10000 attached\n",
+        .act = [](Run& run) {
+            run.awaitLog(NOT_RUNNING);
+            const double seen = StandinClock();
+            const std::vector<TranscriptLine> played = run.client.transcript().lines();
+            const auto discovery = std::find_if(played.begin(), played.end(),
+                                                [](const TranscriptLine& line) { return line.tag == "<<"; });
+            ASSERT_NE(discovery, played.end());
+            EXPECT_GE(seen - discovery->atMs, 999.0) << "the client is given a second to answer";
+        },
         .commands = {"PING"},
         .log = {NOT_RUNNING, SIGNED_IN, "Connected to Skype", "CONNSTATUS ONLINE"},
     },
