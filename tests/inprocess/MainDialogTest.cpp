@@ -8,7 +8,9 @@
 #include "app/MainDialog.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
+#include "tests/support/FileBytes.h"
 #include "ui/DlgLayout.h"
+#include "ui/ListView.h"
 
 namespace {
 
@@ -17,8 +19,12 @@ TEST(MainDialog, TrayRecordAtStartAndAfterTheCloseBox)
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
     g_app.instance = GetModuleHandleA(nullptr);
+    WriteFileBytes(SettingsPath(), "0\r\n0\r\nalice\r\n");
     const HWND dialog = CreateDialogParamA(g_app.instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDlgProc, 0);
     ASSERT_NE(dialog, nullptr);
+    UpdateWindow(dialog);
+    ListAppendRow(g_app.contactsView, "bob", LIST_UNLIMITED);
+    EXPECT_NE(GetUpdateRect(g_app.contactsView, nullptr, FALSE), FALSE) << "the loaded list paints again";
     const NOTIFYICONDATAA& record = g_app.trayIcon;
     // The second version's size, which every shell since Windows 2000 takes.
     const DWORD v2Size = sizeof(void*) == 4 ? 488 : 504;
