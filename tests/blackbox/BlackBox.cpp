@@ -15,38 +15,9 @@ constexpr WPARAM IDM_EXIT = 304;
 constexpr DWORD MENU_MS = 3000;
 constexpr UINT WM_TRAY_NOTIFY = 1357;
 
-struct Search {
-    DWORD processId;
-    const char* className;
-    const char* title;  // nullptr: any
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
+HWND AwaitShown(DWORD processId, const char* className, const char* title, DWORD timeoutMs = STEP_MS)
 {
-    auto* search = reinterpret_cast<Search*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char className[64] = {};
-    char title[128] = {};
-    GetClassNameA(window, className, sizeof(className));
-    GetWindowTextA(window, title, sizeof(title));
-    if (owner == search->processId && IsWindowVisible(window) && lstrcmpA(className, search->className) == 0
-        && (search->title == nullptr || lstrcmpA(title, search->title) == 0)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND AwaitWindow(DWORD processId, const char* className, const char* title, DWORD timeoutMs = STEP_MS)
-{
-    Search search{processId, className, title, nullptr};
-    WaitUntil([&] {
-        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-    }, timeoutMs);
-    return search.found;
+    return AwaitWindow(processId, className, title, true, timeoutMs);
 }
 
 BOOL CALLBACK CollectStatic(HWND child, LPARAM param)
@@ -167,11 +138,11 @@ void Run::trayClick(LPARAM mouseMessage) const
 HWND Run::openMenu(const std::function<void()>& click) const
 {
     click();
-    HWND menu = AwaitWindow(ring.processId(), "#32768", nullptr, MENU_MS);
+    HWND menu = AwaitShown(ring.processId(), "#32768", nullptr, MENU_MS);
     // Under load a posted click was once seen to open nothing.
     if (menu == nullptr) {
         click();
-        menu = AwaitWindow(ring.processId(), "#32768", nullptr, STEP_MS);
+        menu = AwaitShown(ring.processId(), "#32768", nullptr, STEP_MS);
     }
     EXPECT_NE(menu, nullptr);
     return menu;
@@ -205,7 +176,7 @@ void Run::selectContact(int row) const
 
 HWND Run::contactDialog() const
 {
-    return AwaitWindow(ring.processId(), "#32770", "Ringlock Contact");
+    return AwaitShown(ring.processId(), "#32770", "Ringlock Contact");
 }
 
 std::string Run::contactDialogText() const
@@ -233,7 +204,7 @@ void Run::answerContactDialog(const std::string& name, WPARAM button) const
 
 std::string Run::dismissMessageBox() const
 {
-    HWND box = AwaitWindow(ring.processId(), "#32770", "Error");
+    HWND box = AwaitShown(ring.processId(), "#32770", "Error");
     if (box == nullptr) {
         return "(no message box)";
     }

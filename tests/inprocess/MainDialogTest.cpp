@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/AppState.h"
+#include "app/LogView.h"
 #include "app/MainDialog.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
@@ -14,7 +15,21 @@
 
 namespace {
 
-TEST(MainDialog, TrayRecordAtStartAndAfterTheCloseBox)
+void PumpFor(DWORD ms)
+{
+    const ULONGLONG end = GetTickCount64() + ms;
+    MSG msg;
+    while (GetTickCount64() < end) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageA(&msg);
+        }
+        Sleep(5);
+    }
+}
+
+// From outside only a picture of the screen would show whether the lists
+// paint, so their pending repaints are read here.
+TEST(MainDialog, ListsPaintAfterLoadingAndAfterABurstAndTheTrayRecordHoldsTheIcon)
 {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
@@ -25,6 +40,16 @@ TEST(MainDialog, TrayRecordAtStartAndAfterTheCloseBox)
     UpdateWindow(dialog);
     ListAppendRow(g_app.contactsView, "bob", LIST_UNLIMITED);
     EXPECT_NE(GetUpdateRect(g_app.contactsView, nullptr, FALSE), FALSE) << "the loaded list paints again";
+    // Few enough lines that the next one shows without scrolling.
+    for (int i = 0; i < 3; ++i) {
+        LogAppendLine(g_app.logView, "USER friend ONLINESTATUS ONLINE");
+    }
+    EXPECT_TRUE(LogRepaintDeferred());
+    PumpFor(LOG_BURST_GAP_MS * 4);
+    EXPECT_FALSE(LogRepaintDeferred());
+    UpdateWindow(dialog);
+    LogAppendLine(g_app.logView, "CALL 502 STATUS RINGING");
+    EXPECT_NE(GetUpdateRect(g_app.logView, nullptr, FALSE), FALSE) << "the log paints again after a burst";
     const NOTIFYICONDATAA& record = g_app.trayIcon;
     // The second version's size, which every shell since Windows 2000 takes.
     const DWORD v2Size = sizeof(void*) == 4 ? 488 : 504;

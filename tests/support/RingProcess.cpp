@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr DWORD POLL_MS = 10;
-
 std::string DirectoryOf(const std::string& path)
 {
     const size_t slash = path.find_last_of("\\/");
@@ -52,24 +50,26 @@ void RemoveFolder(const std::string& folder)
     RemoveDirectoryA(folder.c_str());
 }
 
-struct FindDialog {
+struct Search {
     DWORD processId;
+    const char* className;
+    const char* title;
+    bool shownOnly;
     HWND found;
 };
 
-BOOL CALLBACK MatchDialog(HWND window, LPARAM param)
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
 {
-    FindDialog* search = reinterpret_cast<FindDialog*>(param);
+    auto* search = reinterpret_cast<Search*>(param);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId) {
-        return TRUE;
-    }
-    char className[32] = {};
-    char title[64] = {};
+    char className[64] = {};
+    char title[128] = {};
     GetClassNameA(window, className, sizeof(className));
     GetWindowTextA(window, title, sizeof(title));
-    if (lstrcmpA(className, "#32770") == 0 && lstrcmpA(title, "Skype Ringlock") == 0) {
+    if (owner == search->processId && (!search->shownOnly || IsWindowVisible(window))
+        && lstrcmpA(className, search->className) == 0
+        && (search->title == nullptr || lstrcmpA(title, search->title) == 0)) {
         search->found = window;
         return FALSE;
     }
@@ -130,19 +130,20 @@ int RingProcess::runSecondInstance(const std::string& arguments, DWORD timeoutMs
     return second.waitForExit(timeoutMs);
 }
 
+HWND AwaitWindow(DWORD processId, const char* className, const char* title, bool shownOnly, DWORD timeoutMs)
+{
+    Search search{processId, className, title, shownOnly, nullptr};
+    WaitUntil([&] {
+        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    }, timeoutMs);
+    return search.found;
+}
+
 HWND RingProcess::waitForDialog(DWORD timeoutMs)
 {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    do {
-        FindDialog search{m_child.processId(), nullptr};
-        EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr) {
-            m_dialog = search.found;
-            return m_dialog;
-        }
-        Sleep(POLL_MS);
-    } while (GetTickCount64() < deadline && running());
-    return nullptr;
+    m_dialog = AwaitWindow(m_child.processId(), "#32770", "Skype Ringlock", false, timeoutMs);
+    return m_dialog;
 }
 
 std::vector<std::string> RingProcess::logLines() const
@@ -157,13 +158,8 @@ std::vector<std::string> RingProcess::contactLines() const
 
 bool RingProcess::waitForLogLine(const std::string& line, DWORD timeoutMs) const
 {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    do {
+    return WaitUntil([&] {
         const std::vector<std::string> lines = logLines();
-        if (std::find(lines.begin(), lines.end(), line) != lines.end()) {
-            return true;
-        }
-        Sleep(POLL_MS);
-    } while (GetTickCount64() < deadline);
-    return false;
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }, timeoutMs);
 }

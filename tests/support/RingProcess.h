@@ -13,6 +13,10 @@
 // the stand-in programs.
 std::string TestProgramDir();
 
+// The first top-level window of `processId` with this class and title
+// (nullptr: any), shown ones only or not; waits up to `timeoutMs`.
+HWND AwaitWindow(DWORD processId, const char* className, const char* title, bool shownOnly, DWORD timeoutMs);
+
 // Ringlock.exe run as a black box: a copy in a fresh temporary folder of its
 // own, with its own settings file beside it.
 class RingProcess {
