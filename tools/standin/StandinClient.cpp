@@ -26,7 +26,8 @@ bool CallIdBetween(const std::string& text, const std::string& head, const std::
     return true;
 }
 
-bool WaitPumping(const std::function<bool()>& done, DWORD timeoutMs)
+// `wake`, when given, ends each pause as soon as it is signalled.
+bool WaitPumping(const std::function<bool()>& done, DWORD timeoutMs, HANDLE wake = nullptr)
 {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (;;) {
@@ -43,8 +44,18 @@ bool WaitPumping(const std::function<bool()>& done, DWORD timeoutMs)
             return false;
         }
         const DWORD left = static_cast<DWORD>(deadline - now);
-        MsgWaitForMultipleObjectsEx(0, nullptr, left < 10 ? left : 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        MsgWaitForMultipleObjectsEx(wake ? 1 : 0, wake ? &wake : nullptr, left < 10 ? left : 10, QS_ALLINPUT,
+                                    MWMO_INPUTAVAILABLE);
     }
+}
+
+LRESULT SendTextWithin(HWND from, HWND to, const std::string& text, DWORD timeoutMs)
+{
+    COPYDATASTRUCT block{0, static_cast<DWORD>(text.size() + 1), const_cast<char*>(text.c_str())};
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(to, WM_COPYDATA, reinterpret_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&block),
+                        SMTO_NORMAL, timeoutMs, &result);
+    return static_cast<LRESULT>(result);
 }
 
 }  // namespace
@@ -120,6 +131,13 @@ struct StandinClient::Impl {
     int discovers = 0;
     std::vector<ReceivedCommand> received;
     std::vector<Pending> pending;  // ordered by dueMs, then by insertion
+    double lastDiscoverMs = 0;
+    double lastAttachReturnedMs = 0;
+    int attachesSent = 0;
+    // Set whenever a command arrives or an attach returns, so waiters wake at once.
+    HANDLE arrivalEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+
+    ~Impl() { CloseHandle(arrivalEvent); }
 
     static DWORD WINAPI threadMain(LPVOID param);
     static LRESULT CALLBACK windowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -129,6 +147,7 @@ struct StandinClient::Impl {
     LRESULT onCommand(HWND sender, const COPYDATASTRUCT* block);
     void enqueue(Pending item);
     void runDue();
+    void noteAttachReturned();
     void reschedule();
     LRESULT send(const Pending& item) const;
 };
@@ -218,6 +237,7 @@ LRESULT StandinClient::Impl::handle(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
 
 void StandinClient::Impl::onDiscover(HWND app)
 {
+    const double arrived = StandinClock();
     if (!IsWindow(app)) {
         return;
     }
@@ -232,6 +252,7 @@ void StandinClient::Impl::onDiscover(HWND app)
             }
         }
         appWindow = app;
+        lastDiscoverMs = arrived;
         const size_t ordinal = static_cast<size_t>(discovers++);
         if (sameScriptForEveryDiscover) {
             if (!scripts.empty()) {
@@ -278,6 +299,7 @@ LRESULT StandinClient::Impl::onCommand(HWND sender, const COPYDATASTRUCT* block)
         result = commandResult;
         partnerCopy = partners;
     }
+    SetEvent(arrivalEvent);
     if (callback) {
         callback(command);
     }
@@ -335,8 +357,22 @@ void StandinClient::Impl::runDue()
             pending.erase(pending.begin());
         }
         send(item);
+        if (item.isAttach) {
+            noteAttachReturned();
+        }
     }
     reschedule();
+}
+
+void StandinClient::Impl::noteAttachReturned()
+{
+    const double returned = StandinClock();
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        lastAttachReturnedMs = returned;
+        ++attachesSent;
+    }
+    SetEvent(arrivalEvent);
 }
 
 void StandinClient::Impl::reschedule()
@@ -499,6 +535,24 @@ int StandinClient::discoverCount() const
     return m_impl->discovers;
 }
 
+double StandinClient::lastDiscoverMs() const
+{
+    std::lock_guard<std::mutex> lock(m_impl->mutex);
+    return m_impl->lastDiscoverMs;
+}
+
+double StandinClient::lastAttachReturnedMs() const
+{
+    std::lock_guard<std::mutex> lock(m_impl->mutex);
+    return m_impl->lastAttachReturnedMs;
+}
+
+int StandinClient::attachesSent() const
+{
+    std::lock_guard<std::mutex> lock(m_impl->mutex);
+    return m_impl->attachesSent;
+}
+
 LRESULT StandinClient::sendAttach(LPARAM status)
 {
     return m_impl->send(Impl::Pending{0, appWindow(), true, status, std::string()});
@@ -525,6 +579,24 @@ void StandinClient::notifyLater(const std::string& text, DWORD delayMs)
 {
     m_impl->enqueue(Impl::Pending{StandinClock() + delayMs, appWindow(), false, 0, text});
     PostMessageA(apiWindow(), WM_STANDIN_RESCHEDULE, 0, 0);
+}
+
+LRESULT StandinClient::notifyWithin(HWND target, const std::string& text, DWORD timeoutMs)
+{
+    return SendTextWithin(apiWindow(), target, text, timeoutMs);
+}
+
+double StandinClient::timedBurst(HWND target, const std::vector<std::string>& texts, DWORD timeoutMs)
+{
+    if (texts.empty()) {
+        return 0;
+    }
+    const HWND self = apiWindow();
+    const double start = StandinClock();
+    for (const std::string& text : texts) {
+        SendTextWithin(self, target, text, timeoutMs);
+    }
+    return (StandinClock() - start) * 1000.0 / static_cast<double>(texts.size());
 }
 
 std::vector<ReceivedCommand> StandinClient::commands() const
@@ -563,4 +635,28 @@ bool StandinClient::waitForCommandCount(size_t count, DWORD timeoutMs) const
 bool StandinClient::waitForDiscoverCount(int count, DWORD timeoutMs) const
 {
     return WaitPumping([this, count] { return discoverCount() >= count; }, timeoutMs);
+}
+
+bool StandinClient::waitForAttachesSent(int count, DWORD timeoutMs) const
+{
+    return WaitPumping([this, count] { return attachesSent() >= count; }, timeoutMs, m_impl->arrivalEvent);
+}
+
+bool StandinClient::waitForCommandStartingWith(const std::string& head, size_t from, DWORD timeoutMs,
+                                               ReceivedCommand* found, size_t* index) const
+{
+    const auto match = [this, &head, from, found, index] {
+        std::lock_guard<std::mutex> lock(m_impl->mutex);
+        for (size_t i = from; i < m_impl->received.size(); ++i) {
+            if (m_impl->received[i].text.compare(0, head.size(), head) == 0) {
+                *found = m_impl->received[i];
+                if (index) {
+                    *index = i;
+                }
+                return true;
+            }
+        }
+        return false;
+    };
+    return WaitPumping(match, timeoutMs, m_impl->arrivalEvent);
 }
