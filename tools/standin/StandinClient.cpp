@@ -26,7 +26,8 @@ bool CallIdBetween(const std::string& text, const std::string& head, const std::
     return true;
 }
 
-// `wake`, when given, ends each pause as soon as it is signalled.
+// Without `wake` it looks again every 10 ms; with it, only when `wake` is
+// signalled or a message comes, so a timed wait does not load the machine.
 bool WaitPumping(const std::function<bool()>& done, DWORD timeoutMs, HANDLE wake = nullptr)
 {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
@@ -44,8 +45,8 @@ bool WaitPumping(const std::function<bool()>& done, DWORD timeoutMs, HANDLE wake
             return false;
         }
         const DWORD left = static_cast<DWORD>(deadline - now);
-        MsgWaitForMultipleObjectsEx(wake ? 1 : 0, wake ? &wake : nullptr, left < 10 ? left : 10, QS_ALLINPUT,
-                                    MWMO_INPUTAVAILABLE);
+        const DWORD pause = wake || left < 10 ? left : 10;
+        MsgWaitForMultipleObjectsEx(wake ? 1 : 0, wake ? &wake : nullptr, pause, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
 }
 
@@ -134,10 +135,9 @@ struct StandinClient::Impl {
     double lastDiscoverMs = 0;
     double lastAttachReturnedMs = 0;
     int attachesSent = 0;
-    // Set whenever a command arrives or an attach returns, so waiters wake at once.
-    HANDLE arrivalEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-
-    ~Impl() { CloseHandle(arrivalEvent); }
+    // One event per waiting thread, set whenever a command arrives or an
+    // attach returns, so no waiter misses a wake-up meant for another.
+    std::vector<HANDLE> waiters;
 
     static DWORD WINAPI threadMain(LPVOID param);
     static LRESULT CALLBACK windowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -148,6 +148,8 @@ struct StandinClient::Impl {
     void enqueue(Pending item);
     void runDue();
     void noteAttachReturned();
+    void wakeWaiters();  // with `mutex` held
+    bool waitForArrival(const std::function<bool()>& done, DWORD timeoutMs);
     void reschedule();
     LRESULT send(const Pending& item) const;
 };
@@ -298,8 +300,8 @@ LRESULT StandinClient::Impl::onCommand(HWND sender, const COPYDATASTRUCT* block)
         delay = replyDelayMs;
         result = commandResult;
         partnerCopy = partners;
+        wakeWaiters();
     }
-    SetEvent(arrivalEvent);
     if (callback) {
         callback(command);
     }
@@ -371,8 +373,34 @@ void StandinClient::Impl::noteAttachReturned()
         std::lock_guard<std::mutex> lock(mutex);
         lastAttachReturnedMs = returned;
         ++attachesSent;
+        wakeWaiters();
     }
-    SetEvent(arrivalEvent);
+}
+
+void StandinClient::Impl::wakeWaiters()
+{
+    for (HANDLE waiter : waiters) {
+        SetEvent(waiter);
+    }
+}
+
+bool StandinClient::Impl::waitForArrival(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    const HANDLE wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (!wake) {
+        return WaitPumping(done, timeoutMs);
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        waiters.push_back(wake);
+    }
+    const bool met = WaitPumping(done, timeoutMs, wake);
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        waiters.erase(std::find(waiters.begin(), waiters.end(), wake));
+    }
+    CloseHandle(wake);
+    return met;
 }
 
 void StandinClient::Impl::reschedule()
@@ -639,7 +667,7 @@ bool StandinClient::waitForDiscoverCount(int count, DWORD timeoutMs) const
 
 bool StandinClient::waitForAttachesSent(int count, DWORD timeoutMs) const
 {
-    return WaitPumping([this, count] { return attachesSent() >= count; }, timeoutMs, m_impl->arrivalEvent);
+    return m_impl->waitForArrival([this, count] { return attachesSent() >= count; }, timeoutMs);
 }
 
 bool StandinClient::waitForCommandStartingWith(const std::string& head, size_t from, DWORD timeoutMs,
@@ -658,5 +686,5 @@ bool StandinClient::waitForCommandStartingWith(const std::string& head, size_t f
         }
         return false;
     };
-    return WaitPumping(match, timeoutMs, m_impl->arrivalEvent);
+    return m_impl->waitForArrival(match, timeoutMs);
 }
