@@ -4,7 +4,7 @@
 # under wine64 on a virtual display (x64 build). Prints a table for people and
 # METRIC lines for machines, and keeps them in build/bench/last-run.txt.
 # BENCH_X64 / BENCH_X86 name other build trees. Extra arguments go to the
-# driver (tools/bench/bench_driver.cpp), e.g.
+# driver (tools/bench/driver/), e.g.
 #   tools/bench.sh --phases relay-hidden --burst 500
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -33,23 +33,6 @@ constexpr int LOG_ROWS = 100;
 constexpr char TIMER_PREFIX[] = "TIMER ";
 constexpr char FIRED_TEXT[] = "FIRED";
 
-inline double NowMs()
-{
-    static const double ticksPerMs = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / ticksPerMs;
-}
-
-inline bool StartsWith(const std::string& text, const char* head)
-{
-    return text.compare(0, std::strlen(head), head) == 0;
-}
-
 // The append that Ringlock's log does (insert last, scroll to it, keep the
 // last 100 rows), written out again for the baseline.
 inline void AppendCappedRow(HWND list, const char* text)

@@ -28,7 +28,9 @@ bool CallIdBetween(const std::string& text, const std::string& head, const std::
     return true;
 }
 
-bool WaitPumping(const std::function<bool()>& done, DWORD timeoutMs)
+// Without `wake` it looks again every 10 ms; with it, only when `wake` is
+// signalled or a message comes, so a timed wait does not load the machine.
+bool WaitPumping(const std::function<bool()>& done, DWORD timeoutMs, HANDLE wake = nullptr)
 {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (;;) {
@@ -45,8 +47,18 @@ bool WaitPumping(const std::function<bool()>& done, DWORD timeoutMs)
             return false;
         }
         const DWORD left = static_cast<DWORD>(deadline - now);
-        MsgWaitForMultipleObjectsEx(0, nullptr, left < 10 ? left : 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        const DWORD pause = wake || left < 10 ? left : 10;
+        MsgWaitForMultipleObjectsEx(wake ? 1 : 0, wake ? &wake : nullptr, pause, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
+}
+
+LRESULT SendTextWithin(HWND from, HWND to, const std::string& text, DWORD timeoutMs)
+{
+    COPYDATASTRUCT block{0, static_cast<DWORD>(text.size() + 1), const_cast<char*>(text.c_str())};
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(to, WM_COPYDATA, reinterpret_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&block),
+                        SMTO_NORMAL, timeoutMs, &result);
+    return static_cast<LRESULT>(result);
 }
 
 }  // namespace
@@ -122,6 +134,12 @@ struct StandinClient::Impl {
     int discovers = 0;
     std::vector<ReceivedCommand> received;
     std::vector<Pending> pending;  // ordered by dueMs, then by insertion
+    double lastDiscoverMs = 0;
+    double lastAttachReturnedMs = 0;
+    int attachesSent = 0;
+    // One event per waiting thread, set whenever a command arrives or an
+    // attach returns, so no waiter misses a wake-up meant for another.
+    std::vector<HANDLE> waiters;
 
     static DWORD WINAPI threadMain(LPVOID param);
     static LRESULT CALLBACK windowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -131,6 +149,9 @@ struct StandinClient::Impl {
     LRESULT onCommand(HWND sender, const COPYDATASTRUCT* block);
     void enqueue(Pending item);
     void runDue();
+    void noteAttachReturned();
+    void wakeWaiters();  // with `mutex` held
+    bool waitForArrival(const std::function<bool()>& done, DWORD timeoutMs);
     void reschedule();
     LRESULT send(const Pending& item) const;
 };
@@ -224,6 +245,7 @@ LRESULT StandinClient::Impl::handle(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
 
 void StandinClient::Impl::onDiscover(HWND app)
 {
+    const double arrived = StandinClock();
     if (!IsWindow(app)) {
         return;
     }
@@ -238,6 +260,7 @@ void StandinClient::Impl::onDiscover(HWND app)
             }
         }
         appWindow = app;
+        lastDiscoverMs = arrived;
         const size_t ordinal = static_cast<size_t>(discovers++);
         if (sameScriptForEveryDiscover) {
             if (!scripts.empty()) {
@@ -283,6 +306,7 @@ LRESULT StandinClient::Impl::onCommand(HWND sender, const COPYDATASTRUCT* block)
         delay = replyDelayMs;
         result = commandResult;
         partnerCopy = partners;
+        wakeWaiters();
     }
     if (callback) {
         callback(command);
@@ -341,8 +365,48 @@ void StandinClient::Impl::runDue()
             pending.erase(pending.begin());
         }
         send(item);
+        if (item.isAttach) {
+            noteAttachReturned();
+        }
     }
     reschedule();
+}
+
+void StandinClient::Impl::noteAttachReturned()
+{
+    const double returned = StandinClock();
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        lastAttachReturnedMs = returned;
+        ++attachesSent;
+        wakeWaiters();
+    }
+}
+
+void StandinClient::Impl::wakeWaiters()
+{
+    for (HANDLE waiter : waiters) {
+        SetEvent(waiter);
+    }
+}
+
+bool StandinClient::Impl::waitForArrival(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    const HANDLE wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (!wake) {
+        return WaitPumping(done, timeoutMs);
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        waiters.push_back(wake);
+    }
+    const bool met = WaitPumping(done, timeoutMs, wake);
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        waiters.erase(std::find(waiters.begin(), waiters.end(), wake));
+    }
+    CloseHandle(wake);
+    return met;
 }
 
 void StandinClient::Impl::reschedule()
@@ -505,6 +569,24 @@ int StandinClient::discoverCount() const
     return m_impl->discovers;
 }
 
+double StandinClient::lastDiscoverMs() const
+{
+    std::lock_guard<std::mutex> lock(m_impl->mutex);
+    return m_impl->lastDiscoverMs;
+}
+
+double StandinClient::lastAttachReturnedMs() const
+{
+    std::lock_guard<std::mutex> lock(m_impl->mutex);
+    return m_impl->lastAttachReturnedMs;
+}
+
+int StandinClient::attachesSent() const
+{
+    std::lock_guard<std::mutex> lock(m_impl->mutex);
+    return m_impl->attachesSent;
+}
+
 LRESULT StandinClient::sendAttach(LPARAM status)
 {
     return m_impl->send(Impl::Pending{0, appWindow(), true, status, std::string()});
@@ -548,6 +630,22 @@ bool StandinClient::hang(DWORD ms)
         CloseHandle(started);
     }
     return hung;
+LRESULT StandinClient::notifyWithin(HWND target, const std::string& text, DWORD timeoutMs)
+{
+    return SendTextWithin(apiWindow(), target, text, timeoutMs);
+}
+
+double StandinClient::timedBurst(HWND target, const std::vector<std::string>& texts, DWORD timeoutMs)
+{
+    if (texts.empty()) {
+        return 0;
+    }
+    const HWND self = apiWindow();
+    const double start = StandinClock();
+    for (const std::string& text : texts) {
+        SendTextWithin(self, target, text, timeoutMs);
+    }
+    return (StandinClock() - start) * 1000.0 / static_cast<double>(texts.size());
 }
 
 std::vector<ReceivedCommand> StandinClient::commands() const
@@ -586,4 +684,28 @@ bool StandinClient::waitForCommandCount(size_t count, DWORD timeoutMs) const
 bool StandinClient::waitForDiscoverCount(int count, DWORD timeoutMs) const
 {
     return WaitPumping([this, count] { return discoverCount() >= count; }, timeoutMs);
+}
+
+bool StandinClient::waitForAttachesSent(int count, DWORD timeoutMs) const
+{
+    return m_impl->waitForArrival([this, count] { return attachesSent() >= count; }, timeoutMs);
+}
+
+bool StandinClient::waitForCommandStartingWith(const std::string& head, size_t from, DWORD timeoutMs,
+                                               ReceivedCommand* found, size_t* index) const
+{
+    const auto match = [this, &head, from, found, index] {
+        std::lock_guard<std::mutex> lock(m_impl->mutex);
+        for (size_t i = from; i < m_impl->received.size(); ++i) {
+            if (m_impl->received[i].text.compare(0, head.size(), head) == 0) {
+                *found = m_impl->received[i];
+                if (index) {
+                    *index = i;
+                }
+                return true;
+            }
+        }
+        return false;
+    };
+    return m_impl->waitForArrival(match, timeoutMs);
 }

@@ -82,6 +82,12 @@ public:
     HWND apiWindow() const;   // the stand-in's window, named in every attach and notification
     HWND appWindow() const;   // the window named by the last discover broadcast
     int discoverCount() const;
+    // On StandinClock(): when the last discover broadcast that was answered
+    // arrived, and when the last attach message sent in answer to one
+    // returned (the receiver had handled it by then).
+    double lastDiscoverMs() const;
+    double lastAttachReturnedMs() const;
+    int attachesSent() const;  // attach messages sent in answer to discovery
 
     // Sends from the calling thread, wParam = apiWindow(); returns the result.
     LRESULT sendAttach(LPARAM status);
@@ -95,6 +101,12 @@ public:
     // The stand-in's thread stops taking messages for `ms` (INFINITE: for
     // good), as a hung client does; true once it has stopped.
     bool hang(DWORD ms);
+    // Sends `text` to `target` from the calling thread, wParam = apiWindow();
+    // a receiver that hangs fails the send after timeoutMs.
+    LRESULT notifyWithin(HWND target, const std::string& text, DWORD timeoutMs);
+    // Sends the texts one after the other as notifyWithin does; returns the
+    // burst's wall time per text in microseconds, as the sender waits it.
+    double timedBurst(HWND target, const std::vector<std::string>& texts, DWORD timeoutMs);
 
     std::vector<ReceivedCommand> commands() const;
     std::vector<std::string> commandTexts() const;
@@ -103,6 +115,11 @@ public:
     // Pumps the calling thread's messages while it waits.
     bool waitForCommandCount(size_t count, DWORD timeoutMs) const;
     bool waitForDiscoverCount(int count, DWORD timeoutMs) const;
+    bool waitForAttachesSent(int count, DWORD timeoutMs) const;
+    // The first command from index `from` on whose text begins with `head`;
+    // wakes as soon as a command arrives.
+    bool waitForCommandStartingWith(const std::string& head, size_t from, DWORD timeoutMs, ReceivedCommand* found,
+                                    size_t* index = nullptr) const;
 
 private:
     struct Impl;

@@ -1,0 +1,75 @@
+#ifndef RINGLOCK_TOOLS_BENCH_DRIVER_TESTBED_H
+#define RINGLOCK_TOOLS_BENCH_DRIVER_TESTBED_H
+
+// The programs under test and the client they talk to: a copy of
+// Ringlock.exe in a temporary folder with its own settings, the baseline
+// relay beside this program, and the stand-in client, which answers
+// Ringlock's discovery with attach status 0 and records every command with
+// its arrival time on StandinClock().
+
+#include <windows.h>
+
+#include <string>
+
+#include "tools/bench/driver/Options.h"
+#include "tools/bench/driver/Processes.h"
+#include "tools/bench/driver/Workload.h"
+#include "tools/standin/StandinClient.h"
+
+namespace bench {
+
+// A running Ringlock; times from the resume of its process, in ms.
+struct Ring {
+    Child child;
+    HWND dialog = nullptr;
+    HWND log = nullptr;
+    double startMs = 0;
+    double dialogMs = 0;     // until its dialog exists
+    double discoveryMs = 0;  // until its discovery broadcast reached the client
+    double connectedMs = 0;  // until the client's attach send returned
+};
+
+// A running bench_relay.exe: `link` takes the texts, `list` is its log.
+struct Relay {
+    Child child;
+    HWND dialog = nullptr;
+    HWND link = nullptr;
+    HWND list = nullptr;
+};
+
+class TestBed {
+public:
+    // A receiver that hangs fails a send after this long instead of the run.
+    static constexpr DWORD SEND_TIMEOUT_MS = 10000;
+
+    explicit TestBed(const Options& options) : m_options(options) {}
+
+    bool setUp();
+    void tearDown();
+
+    const Options& options() const { return m_options; }
+    StandinClient& client() { return m_client; }
+    std::string programPath(const char* exe) const { return m_exeDir + "\\" + exe; }
+
+    bool startRinglock(const std::string& args, Ring* ring, int contacts = CONTACTS);
+    void endRinglock(Ring* ring);
+    bool showRinglock(Ring* ring);
+    std::string ringlockUnixPid() const;
+    // A notification to the Ringlock that attached last.
+    LRESULT notifyRinglock(const std::string& text);
+    // A ringing call whose partner is not listed.
+    bool holdRingingCall();
+
+    bool startRelay(const std::string& args, Relay* relay);
+
+private:
+    Options m_options;
+    StandinClient m_client;
+    std::string m_exeDir;
+    std::string m_folder;
+    std::string m_marker;
+};
+
+}  // namespace bench
+
+#endif
