@@ -630,6 +630,8 @@ bool StandinClient::hang(DWORD ms)
         CloseHandle(started);
     }
     return hung;
+}
+
 LRESULT StandinClient::notifyWithin(HWND target, const std::string& text, DWORD timeoutMs)
 {
     return SendTextWithin(apiWindow(), target, text, timeoutMs);
