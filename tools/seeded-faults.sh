@@ -26,10 +26,9 @@ scratch="$work/src"
 logs="$work/logs"
 faults=(perl "$here/tools/seeded-faults.pl" "$list")
 
-mkdir -p "$scratch" "$logs"
 # A fresh copy of the tree to be tested, without its build trees.
 rm -rf "$scratch"
-mkdir -p "$scratch"
+mkdir -p "$scratch" "$logs"
 tar -C "$tree" --exclude=./build --exclude=./.git --exclude=./dist -cf - . | tar -C "$scratch" -xf -
 "${faults[@]}" check "$scratch" >/dev/null || { "${faults[@]}" check "$scratch"; exit 2; }
 

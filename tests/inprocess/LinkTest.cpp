@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "link/SkypeCom.h"
+#include "tests/support/Pump.h"
 #include "tools/standin/StandinClient.h"
 
 namespace {
@@ -40,13 +41,7 @@ protected:
         ASSERT_TRUE(client.start());
         ASSERT_TRUE(link.start());
         link.startDiscovery(recorder);
-        const ULONGLONG end = GetTickCount64() + 10000;
-        for (MSG msg; g_relayed.empty() && GetTickCount64() < end;) {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                DispatchMessageA(&msg);
-            }
-        }
+        PumpUntil([] { return !g_relayed.empty(); }, 10000);
         ASSERT_EQ(g_relayed, Lines{"Connected to Skype"});
         g_relayed.clear();
     }

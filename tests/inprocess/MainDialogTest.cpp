@@ -10,22 +10,11 @@
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "tests/support/FileBytes.h"
+#include "tests/support/Pump.h"
 #include "ui/DlgLayout.h"
 #include "ui/ListView.h"
 
 namespace {
-
-void PumpFor(DWORD ms)
-{
-    const ULONGLONG end = GetTickCount64() + ms;
-    MSG msg;
-    while (GetTickCount64() < end) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageA(&msg);
-        }
-        Sleep(5);
-    }
-}
 
 // From outside only a picture of the screen would show whether the lists
 // paint, so their pending repaints are read here.
@@ -45,7 +34,7 @@ TEST(MainDialog, ListsPaintAfterLoadingAndAfterABurstAndTheTrayRecordHoldsTheIco
         LogAppendLine(g_app.logView, "USER friend ONLINESTATUS ONLINE");
     }
     EXPECT_TRUE(LogRepaintDeferred());
-    PumpFor(LOG_BURST_GAP_MS * 4);
+    PumpUntil([] { return false; }, LOG_BURST_GAP_MS * 4);
     EXPECT_FALSE(LogRepaintDeferred());
     UpdateWindow(dialog);
     LogAppendLine(g_app.logView, "CALL 502 STATUS RINGING");

@@ -17,6 +17,16 @@ std::vector<std::string> TranscriptFile::texts(const std::string& tag) const
     return found;
 }
 
+double TranscriptFile::timeOf(const std::string& tag) const
+{
+    for (const TranscriptLine& line : lines()) {
+        if (line.tag == tag) {
+            return line.atMs;
+        }
+    }
+    return -1.0;
+}
+
 double TranscriptFile::timeOf(const std::string& tag, const std::string& text) const
 {
     for (const TranscriptLine& line : lines()) {

@@ -20,7 +20,8 @@ public:
     std::vector<TranscriptLine> lines() const { return ReadTranscript(m_path); }
     // Texts of the lines with `tag`, in order.
     std::vector<std::string> texts(const std::string& tag) const;
-    // Time of the first line with `tag` and `text`, or a negative value.
+    // Time of the first line with `tag` (and `text`), or a negative value.
+    double timeOf(const std::string& tag) const;
     double timeOf(const std::string& tag, const std::string& text) const;
     bool waitFor(const std::string& tag, const std::string& text, DWORD timeoutMs) const;
 
