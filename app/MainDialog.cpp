@@ -57,6 +57,7 @@ BOOL OnInitDialog(HWND hDlg)
     SendMessageA(hDlg, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     AddTrayIcon(icon);
     g_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    AllowFromLowerIntegrity(hDlg, g_taskbarCreated);
     if (linkStarted) {
         g_app.skype.startDiscovery(hDlg);
     }
@@ -69,6 +70,16 @@ void OnClose(HWND hDlg)
     RemoveTrayIcon();
     EndDialog(hDlg, 0);
     SaveSettings();
+}
+
+// The process may be ended as soon as this returns, so the settings are
+// written now, as at exit. A message box would only hold up the end of the
+// session, and nobody could act on it.
+void OnEndSession(WPARAM ending)
+{
+    if (ending) {
+        SaveSettings(OnSaveFailure::StaySilent);
+    }
 }
 
 void OnWindowPosChanging(LPARAM lParam)
@@ -223,6 +234,9 @@ INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         OnClose(hDlg);
         return TRUE;
+    case WM_ENDSESSION:
+        OnEndSession(wParam);
+        return FALSE;
     case WM_WINDOWPOSCHANGING:
         OnWindowPosChanging(lParam);
         return FALSE;

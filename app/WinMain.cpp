@@ -22,6 +22,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     g_app.instance = instance;
     if (HWND running = FindWindowA(MAIN_DIALOG_CLASS, MAIN_DIALOG_TITLE)) {
+        // Only a process that may take the foreground can hand it on; without
+        // this Windows keeps the restored dialog behind the active window.
+        DWORD runningProcess = 0;
+        GetWindowThreadProcessId(running, &runningProcess);
+        AllowSetForegroundWindow(runningProcess);
         PostMessageA(running, WM_COMMAND, IDM_RESTORE, 0);
         return 0;
     }

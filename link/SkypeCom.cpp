@@ -70,7 +70,14 @@ LRESULT SkypeCom::handleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_CREATE:
         m_discoverMsg = RegisterWindowMessageA(DISCOVER_MESSAGE_NAME);
         m_attachMsg = RegisterWindowMessageA(ATTACH_MESSAGE_NAME);
+        for (const UINT fromClient : {m_discoverMsg, m_attachMsg, UINT{WM_COPYDATA}}) {
+            AllowFromLowerIntegrity(hWnd, fromClient);
+        }
         return 0;
+    case WM_QUERYENDSESSION:
+        // A zero here would veto the end of the session: Windows would list
+        // the program as keeping it from ending, or end it without warning.
+        return TRUE;
     case WM_TIMER:
         if (wParam == TIMER_DISCOVER) {
             KillTimer(hWnd, TIMER_DISCOVER);

@@ -99,3 +99,14 @@ LRESULT CALLBACK Wnd::windowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
     }
     return self->handleMessage(hWnd, msg, wParam, lParam);
 }
+
+void AllowFromLowerIntegrity(HWND window, UINT message)
+{
+    using Filter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    // Looked up rather than imported, so that the program still starts where
+    // it is missing.
+    const FARPROC found = GetProcAddress(GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilterEx");
+    if (found) {
+        reinterpret_cast<Filter>(reinterpret_cast<void (*)()>(found))(window, message, MSGFLT_ALLOW, nullptr);
+    }
+}

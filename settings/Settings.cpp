@@ -17,10 +17,10 @@ namespace {
 
 constexpr DWORD MODULE_PATH_SIZE = 1023;
 constexpr DWORD FILE_CHUNK = 1u << 20;
-// Programs that open a file briefly without sharing (virus scanners, backup
-// and sync tools) usually let go within a second.
-constexpr int READ_ATTEMPTS = 10;
-constexpr DWORD READ_RETRY_DELAY_MS = 100;
+// Programs that open a file briefly without sharing (virus scanners, the
+// search indexer, backup and sync tools) usually let go within a second.
+constexpr int LOCK_ATTEMPTS = 10;
+constexpr DWORD LOCK_RETRY_DELAY_MS = 100;
 
 constexpr char MESSAGE_CAPTION[] = "Error";
 constexpr UINT MESSAGE_STYLE = MB_OK | MB_ICONEXCLAMATION | MB_TOPMOST;
@@ -28,6 +28,9 @@ constexpr char WRITE_FAILED_TEXT[] = "Could not open config file for writing!";
 constexpr char NOT_OVERWRITTEN_TEXT[] =
     "Could not read config file, so it was not overwritten!\r\n"
     "Close any program that has it open; the next save will try again.";
+constexpr wchar_t TEMPORARY_SUFFIX[] = L".tmp";
+static_assert(SETTINGS_PATH_SIZE >= MODULE_PATH_SIZE + sizeof(".ini") - 1 + sizeof(TEMPORARY_SUFFIX) / sizeof(wchar_t),
+              "the settings file's and the temporary file's paths always fit");
 
 enum class ReadOutcome { Read, Missing, Unreadable };
 
@@ -37,10 +40,10 @@ struct ReadResult {
     SettingsData data;
 };
 
-// A settings file that exists but could not be read at start. Writing it from
+// The settings file existed but could not be read at start. Writing it from
 // the controls would replace the user's contacts with the empty defaults, so
 // it is not written until it has been read.
-std::string g_unreadPath;
+bool g_unread = false;
 
 ReadResult Unreadable(DWORD error)
 {
@@ -86,9 +89,9 @@ ReadResult ReadOpenFile(HANDLE file)
     }
 }
 
-ReadResult ReadSettingsFile(const std::string& path)
+ReadResult ReadSettingsFile(const SettingsFilePath& path)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileW(path.text, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
@@ -101,13 +104,13 @@ ReadResult ReadSettingsFile(const std::string& path)
     return result;
 }
 
-ReadResult ReadSettingsFileRetrying(const std::string& path)
+ReadResult ReadSettingsFileRetrying(const SettingsFilePath& path)
 {
     ReadResult result = ReadSettingsFile(path);
-    for (int attempt = 1; attempt < READ_ATTEMPTS && result.outcome == ReadOutcome::Unreadable &&
+    for (int attempt = 1; attempt < LOCK_ATTEMPTS && result.outcome == ReadOutcome::Unreadable &&
                           result.error != ERROR_NOT_ENOUGH_MEMORY;
          ++attempt) {
-        Sleep(READ_RETRY_DELAY_MS);
+        Sleep(LOCK_RETRY_DELAY_MS);
         result = ReadSettingsFile(path);
     }
     return result;
@@ -165,97 +168,13 @@ void MergeIntoControls(const SettingsData& data)
     }
 }
 
-// Windows refuses to replace a read-only file and Wine does not; asked first,
-// the file the user protected stays untouched everywhere.
-bool IsReadOnlyFile(const std::string& path)
+// Only for the user's eyes: characters the ANSI code page cannot spell show
+// as "?".
+std::string DisplayPath(const SettingsFilePath& path)
 {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-}
-
-// The old file stays as it was until the new one is complete on disk.
-bool ReplaceFileContents(const std::string& path, const std::string& bytes)
-{
-    const std::string temporary = path + ".tmp";
-    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    bool complete = WriteWholeFile(file, bytes) && FlushFileBuffers(file) != 0;
-    complete = CloseHandle(file) != 0 && complete;
-    if (complete && !IsReadOnlyFile(path) &&
-        MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
-        return true;
-    }
-    DeleteFileA(temporary.c_str());
-    return false;
-}
-
-}  // namespace
-
-std::string SettingsPath()
-{
-    char buffer[MODULE_PATH_SIZE + 1] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, buffer, MODULE_PATH_SIZE);
-    // A path that filled the buffer may have been cut short.
-    if (length == 0 || length >= MODULE_PATH_SIZE) {
-        return std::string();
-    }
-    return SettingsPathFor(std::string(buffer, length));
-}
-
-void LoadSettings()
-{
-    LoadSettingsFrom(SettingsPath());
-}
-
-void SaveSettings()
-{
-    SaveSettingsTo(SettingsPath());
-}
-
-void LoadSettingsFrom(const std::string& path)
-{
-    g_unreadPath.clear();
-    if (path.empty()) {
-        Log("Could not find the config file: the program's path is too long");
-        return;
-    }
-    const ReadResult result = ReadSettingsFileRetrying(path);
-    if (result.outcome == ReadOutcome::Read) {
-        ApplyToControls(result.data);
-    } else if (result.outcome == ReadOutcome::Unreadable) {
-        g_unreadPath = path;
-        Log("Could not read config file " + path + " (error " + std::to_string(result.error) +
-            "); it will not be overwritten until it has been read");
-    }
-}
-
-void SaveSettingsTo(const std::string& path)
-{
-    if (path.empty()) {
-        MessageBoxA(nullptr, WRITE_FAILED_TEXT, MESSAGE_CAPTION, MESSAGE_STYLE);
-        return;
-    }
-    if (!g_unreadPath.empty() && path == g_unreadPath) {
-        const ReadResult late = ReadSettingsFileRetrying(path);
-        if (late.outcome == ReadOutcome::Unreadable) {
-            MessageBoxA(nullptr, NOT_OVERWRITTEN_TEXT, MESSAGE_CAPTION, MESSAGE_STYLE);
-            return;
-        }
-        if (late.outcome == ReadOutcome::Read) {
-            MergeIntoControls(late.data);
-            Log("Read config file " + path + "; its contacts were added to the list");
-        }
-        g_unreadPath.clear();
-    }
-    const std::string bytes = FormatSettingsText(IsDlgButtonChecked(g_app.mainDialog, IDC_START_VIDEO) != 0,
-                                                 IsDlgButtonChecked(g_app.mainDialog, IDC_QUIET_MEDIA) != 0,
-                                                 ReadContactRows());
-    if (!ReplaceFileContents(path, bytes)) {
-        MessageBoxA(nullptr, WRITE_FAILED_TEXT, MESSAGE_CAPTION, MESSAGE_STYLE);
-    }
+    char text[SETTINGS_PATH_SIZE * 2] = {};
+    WideCharToMultiByte(CP_ACP, 0, path.text, -1, text, sizeof(text) - 1, nullptr, nullptr);
+    return text;
 }
 
 bool WriteWholeFile(HANDLE file, const std::string& bytes)
@@ -270,4 +189,121 @@ bool WriteWholeFile(HANDLE file, const std::string& bytes)
         done += written;
     }
     return true;
+}
+
+// Runs `attempt` until it succeeds; while it fails on a lock that another
+// program holds for a moment, for about a second. On Windows a file being
+// replaced while another program has it open reports access denied.
+template <typename Attempt>
+bool RetriedWhileLocked(Attempt attempt, bool accessDeniedIsLock)
+{
+    for (int tries = 1;; ++tries) {
+        if (attempt()) {
+            return true;
+        }
+        const DWORD error = GetLastError();
+        const bool locked = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                            (accessDeniedIsLock && error == ERROR_ACCESS_DENIED);
+        if (!locked || tries == LOCK_ATTEMPTS) {
+            return false;
+        }
+        Sleep(LOCK_RETRY_DELAY_MS);
+    }
+}
+
+// Windows refuses to replace a read-only file and Wine does not; asked first,
+// the file the user protected stays untouched everywhere.
+bool IsReadOnlyFile(const SettingsFilePath& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.text);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+// The old file stays as it was until the new one is complete on disk.
+bool ReplaceFileContents(const SettingsFilePath& path, const std::string& bytes)
+{
+    if (IsReadOnlyFile(path)) {
+        return false;
+    }
+    SettingsFilePath temporary = path;
+    lstrcatW(temporary.text, TEMPORARY_SUFFIX);
+    HANDLE file = INVALID_HANDLE_VALUE;
+    const bool created = RetriedWhileLocked([&] {
+        file = CreateFileW(temporary.text, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return file != INVALID_HANDLE_VALUE;
+    }, false);
+    if (!created) {
+        return false;
+    }
+    bool complete = WriteWholeFile(file, bytes) && FlushFileBuffers(file) != 0;
+    complete = CloseHandle(file) != 0 && complete;
+    if (complete && RetriedWhileLocked([&] {
+            return MoveFileExW(temporary.text, path.text, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        }, true)) {
+        return true;
+    }
+    DeleteFileW(temporary.text);
+    return false;
+}
+
+// The file from the controls as they are now; false when it must not or
+// cannot be written.
+bool WriteSettingsFile(const SettingsFilePath& path)
+{
+    if (path.text[0] == L'\0') {
+        return false;
+    }
+    if (g_unread) {
+        const ReadResult late = ReadSettingsFileRetrying(path);
+        if (late.outcome == ReadOutcome::Unreadable) {
+            return false;
+        }
+        if (late.outcome == ReadOutcome::Read) {
+            MergeIntoControls(late.data);
+            Log("Read config file " + DisplayPath(path) + "; its contacts were added to the list");
+        }
+        g_unread = false;
+    }
+    const std::string bytes = FormatSettingsText(IsDlgButtonChecked(g_app.mainDialog, IDC_START_VIDEO) != 0,
+                                                 IsDlgButtonChecked(g_app.mainDialog, IDC_QUIET_MEDIA) != 0,
+                                                 ReadContactRows());
+    return ReplaceFileContents(path, bytes);
+}
+
+}  // namespace
+
+SettingsFilePath SettingsPath()
+{
+    SettingsFilePath path{};
+    const DWORD length = GetModuleFileNameW(nullptr, path.text, MODULE_PATH_SIZE);
+    // A path that filled the buffer may have been cut short.
+    if (length == 0 || length >= MODULE_PATH_SIZE || SettingsPathFor(path.text, length, SETTINGS_PATH_SIZE) == 0) {
+        path.text[0] = L'\0';
+    }
+    return path;
+}
+
+void LoadSettings()
+{
+    g_unread = false;
+    const SettingsFilePath path = SettingsPath();
+    if (path.text[0] == L'\0') {
+        Log("Could not find the config file: the program's path is too long");
+        return;
+    }
+    const ReadResult result = ReadSettingsFileRetrying(path);
+    if (result.outcome == ReadOutcome::Read) {
+        ApplyToControls(result.data);
+    } else if (result.outcome == ReadOutcome::Unreadable) {
+        g_unread = true;
+        Log("Could not read config file " + DisplayPath(path) + " (error " + std::to_string(result.error) +
+            "); it will not be overwritten until it has been read");
+    }
+}
+
+void SaveSettings(OnSaveFailure onFailure)
+{
+    if (!WriteSettingsFile(SettingsPath()) && onFailure == OnSaveFailure::ShowMessage) {
+        MessageBoxA(nullptr, g_unread ? NOT_OVERWRITTEN_TEXT : WRITE_FAILED_TEXT, MESSAGE_CAPTION, MESSAGE_STYLE);
+    }
 }

@@ -3,20 +3,22 @@
 
 #include <windows.h>
 
-#include <string>
+// The executable's path has at most 1022 characters; room for ".ini" and for
+// the temporary file's ".tmp" beside it.
+constexpr size_t SETTINGS_PATH_SIZE = 1024 + 8;
+
+struct SettingsFilePath {
+    wchar_t text[SETTINGS_PATH_SIZE];
+};
 
 // The settings file beside the executable; empty when the executable's path
 // cannot be had whole.
-std::string SettingsPath();
+SettingsFilePath SettingsPath();
+
+enum class OnSaveFailure { ShowMessage, StaySilent };
+
 // Both work on g_app's main dialog check boxes and contacts list view.
 void LoadSettings();
-void SaveSettings();
-
-// The same for the settings file at `path`.
-void LoadSettingsFrom(const std::string& path);
-void SaveSettingsTo(const std::string& path);
-
-// Writes all of `bytes` to `file`; false when any of it could not be written.
-bool WriteWholeFile(HANDLE file, const std::string& bytes);
+void SaveSettings(OnSaveFailure onFailure = OnSaveFailure::ShowMessage);
 
 #endif

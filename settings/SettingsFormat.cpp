@@ -44,18 +44,17 @@ int AtoiToken(const char* begin, const char* end)
     return value > INT_MAX ? INT_MAX : static_cast<int>(value);
 }
 
-bool EqualsIgnoringAsciiCase(const std::string& text, const char* lowerWord)
+bool IsIniIgnoringAsciiCase(const wchar_t* extension, size_t length)
 {
-    const size_t length = std::strlen(lowerWord);
-    if (text.size() != length) {
+    if (length != 3) {
         return false;
     }
-    for (size_t i = 0; i < length; ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
+    for (size_t i = 0; i < 3; ++i) {
+        wchar_t c = extension[i];
+        if (c >= L'A' && c <= L'Z') {
+            c = static_cast<wchar_t>(c - L'A' + L'a');
         }
-        if (c != lowerWord[i]) {
+        if (c != L"ini"[i]) {
             return false;
         }
     }
@@ -109,16 +108,30 @@ std::string FormatSettingsText(bool startVideo, bool quietMedia, const std::vect
     return text;
 }
 
-std::string SettingsPathFor(const std::string& exePath)
+size_t SettingsPathFor(wchar_t* path, size_t length, size_t size)
 {
-    const size_t lastSeparator = exePath.find_last_of("\\/");
-    const size_t nameStart = lastSeparator == std::string::npos ? 0 : lastSeparator + 1;
-    const size_t dot = exePath.find_last_of('.');
+    size_t nameStart = 0;
+    size_t dot = length;
+    for (size_t i = 0; i < length; ++i) {
+        if (path[i] == L'\\' || path[i] == L'/') {
+            nameStart = i + 1;
+        } else if (path[i] == L'.') {
+            dot = i;
+        }
+    }
     // Without a "." in the file name itself, or when the executable's own
     // extension is "ini", the usual rule would name a file in another folder
     // or the executable itself.
-    if (dot == std::string::npos || dot < nameStart || EqualsIgnoringAsciiCase(exePath.substr(dot + 1), "ini")) {
-        return exePath + ".ini";
+    if (dot == length || dot < nameStart || IsIniIgnoringAsciiCase(path + dot + 1, length - dot - 1)) {
+        dot = length;
     }
-    return exePath.substr(0, dot + 1) + "ini";
+    const size_t newLength = dot + 4;
+    if (newLength >= size) {
+        return 0;
+    }
+    const wchar_t extension[] = L".ini";
+    for (size_t i = 0; i <= 4; ++i) {
+        path[dot + i] = extension[i];
+    }
+    return newLength;
 }

@@ -18,8 +18,11 @@ struct SettingsData {
 SettingsData ParseSettingsText(const char* data, size_t size);
 // Each contact is written as at most its first 259 characters.
 std::string FormatSettingsText(bool startVideo, bool quietMedia, const std::vector<std::string>& contacts);
-// The settings file for an executable at `exePath`: its extension replaced by
-// "ini", or ".ini" appended when its file name has no "." or ends in ".ini".
-std::string SettingsPathFor(const std::string& exePath);
+// Turns the executable's path in `path` (`length` characters, room for `size`
+// with the NUL) into its settings file's: the extension replaced by "ini", or
+// ".ini" appended when the file name has no "." or ends in ".ini". Returns the
+// new length, or 0 when it does not fit. Wide, so that a folder of any name
+// can be spelt.
+size_t SettingsPathFor(wchar_t* path, size_t length, size_t size);
 
 #endif

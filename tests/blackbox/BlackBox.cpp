@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <thread>
 
 #include "res/resource.h"
 
@@ -95,10 +96,10 @@ void Check(const Row& row, Run& run)
 
 }  // namespace
 
-Held::Held(const std::string& path)
-    : m_file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))
+Held::Held(const std::wstring& path)
+    : m_file(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))
 {
-    EXPECT_NE(m_file, INVALID_HANDLE_VALUE) << path;
+    EXPECT_NE(m_file, INVALID_HANDLE_VALUE);
 }
 
 void Held::release()
@@ -107,6 +108,16 @@ void Held::release()
         CloseHandle(m_file);
         m_file = INVALID_HANDLE_VALUE;
     }
+}
+
+void HoldFor(const std::wstring& path, DWORD ms)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE);
+    std::thread([file, ms] {
+        Sleep(ms);
+        CloseHandle(file);
+    }).detach();
 }
 
 void Run::awaitCommand(const std::string& text) const
@@ -238,7 +249,7 @@ namespace {
 
 void Play(const Row& row)
 {
-    Run run;
+    Run run(row.programFolder);
     if (row.settings) {
         run.ring.writeSettings(*row.settings);
     }

@@ -53,13 +53,14 @@ struct Row {
     std::function<void(Run&)> before = {};  // before Ringlock.exe starts
     std::string clientProgram = {};         // none: the stand-in client of this build
     int clientExit = 0;                     // the client's exit code
+    std::wstring programFolder = {};        // Ringlock.exe's own folder, inside the row's
 };
 
 // An open handle that shares nothing: the file can be neither read nor
 // replaced while it is held.
 class Held {
 public:
-    explicit Held(const std::string& path);
+    explicit Held(const std::wstring& path);
     ~Held() { release(); }
     Held(const Held&) = delete;
     Held& operator=(const Held&) = delete;
@@ -69,9 +70,15 @@ private:
     HANDLE m_file;
 };
 
+// Holds the file as Held does, from now until `ms` later, as a virus scanner
+// holds a freshly written file.
+void HoldFor(const std::wstring& path, DWORD ms);
+
 // What a row's user does, and what it can see of Ringlock.exe.
 class Run {
 public:
+    explicit Run(const std::wstring& programFolder) : ring(programFolder) {}
+
     RingProcess ring;
     ClientProcess client;
     ClientProcess restarted;  // a client started again by the row

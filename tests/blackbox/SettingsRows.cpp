@@ -1,13 +1,20 @@
-// The settings file: read at start, written at exit and after each contact
-// command, and never lost when another program holds it.
-#include <thread>
-
+// The settings file: read at start, written at exit, after each contact
+// command and when the session ends, in a folder of any name, and never lost
+// when another program holds it.
 #include "tests/blackbox/BlackBox.h"
+
+#include "res/resource.h"
+#include "tests/support/FileBytes.h"
+#include "tools/standin/StandinClient.h"
 
 namespace {
 
 const std::string LONGEST(259, 'z');
 const char* const WRITE_FAILED = "Could not open config file for writing!";
+// "Zvonok dianhua", which no Western code page can spell.
+const std::wstring ANY_SCRIPT = L"\u0417\u0432\u043e\u043d\u043e\u043a \u7535\u8bdd";
+// What another program may hold open while Ringlock saves.
+const std::wstring TEMPORARY = L".tmp";
 
 std::string ManyContacts()
 {
@@ -28,6 +35,53 @@ bool LogHasLineBeginning(const Run& run, const std::string& head)
     return false;
 }
 
+bool Exists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Adds "dave" through the contact dialog; returns when Ringlock has done with it.
+void AddDave(const Run& run)
+{
+    run.chooseFromContactsMenu('a');
+    run.answerContactDialog("dave", IDOK);
+    run.ring.contactLines();
+}
+
+// The file named by the settings file's path and `suffix` is held for 300 ms
+// from the moment the user confirms a new contact.
+void AddWhileHeldBriefly(Run& run, const std::wstring& suffix)
+{
+    run.awaitLog("USERSTATUS ONLINE");
+    run.chooseFromContactsMenu('a');
+    HoldFor(run.ring.settingsPath() + suffix, 300);
+    run.answerContactDialog("dave", IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return run.ring.readSettings() == "0\r\n0\r\nalice\r\ndave\r\n"; }, STEP_MS));
+    EXPECT_EQ(AwaitWindow(run.ring.processId(), "#32770", "Error", true, 300), nullptr) << "no message box";
+    EXPECT_FALSE(Exists(run.ring.settingsPath() + TEMPORARY));
+}
+
+// What Windows sends every top-level window of the program as the session
+// ends, or as an end that was asked for is called off.
+void EndSession(const Run& run, BOOL ending)
+{
+    const std::vector<HWND> windows = TopLevelWindows(run.ring.processId());
+    bool hiddenAsked = false;
+    for (HWND window : windows) {
+        DWORD_PTR allowed = 0;
+        ASSERT_NE(SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, STEP_MS, &allowed), 0);
+        char className[64] = {};
+        GetClassNameA(window, className, sizeof(className));
+        EXPECT_NE(allowed, 0u) << "the window of class " << className << " vetoes the end of the session";
+        hiddenAsked = hiddenAsked || !IsWindowVisible(window);
+    }
+    EXPECT_TRUE(hiddenAsked) << "the hidden windows are asked too";
+    for (HWND window : windows) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(window, WM_ENDSESSION, static_cast<WPARAM>(ending), 0, SMTO_NORMAL, STEP_MS, &ignored);
+    }
+}
+
 const Row SETTINGS_ROWS[] = {
     {
         .name = "QuirksAreReadAndTheProgramsOwnFormatIsWritten",
@@ -44,6 +98,37 @@ const Row SETTINGS_ROWS[] = {
         .settingsAfter = "1\r\n0\r\nalice\r\n  bob \r\n" + ManyContacts() + LONGEST + "\r\n",
     },
     {
+        .name = "ProgramInAFolderOfAnyNameAnswersAndKeepsItsSettings",
+        .settings = "0\r\n0\r\nalice\r\n",
+        .client = std::string(ATTACHED)
+                  + "partner 901 alice\nawait 10000 attached\nring 901\n"
+                    "await 15000 command SET CALL 901 STATUS INPROGRESS\n",
+        .act = [](Run& run) {
+            run.awaitCommand("SET CALL 901 STATUS INPROGRESS");
+            AddDave(run);
+            EXPECT_EQ(run.ring.readSettings(), "0\r\n0\r\nalice\r\ndave\r\n");
+            SendMessageA(run.item(IDC_START_VIDEO), BM_CLICK, 0, 0);
+        },
+        .commands = {"GET CALL 901 PARTNER_HANDLE", "SET CALL 901 STATUS INPROGRESS", "PING"},
+        .settingsAfter = "1\r\n0\r\nalice\r\ndave\r\n",
+        .programFolder = ANY_SCRIPT,
+    },
+    {
+        .name = "SessionEndIsNotVetoedAndWritesTheSettingsBeforeTheProcessIsEnded",
+        .settings = "0\r\n0\r\nalice\r\n",
+        .client = ATTACHED,
+        .act = [](Run& run) {
+            run.awaitLog("USERSTATUS ONLINE");
+            SendMessageA(run.item(IDC_QUIET_MEDIA), BM_CLICK, 0, 0);
+            EndSession(run, FALSE);
+            EXPECT_EQ(run.ring.readSettings(), "0\r\n0\r\nalice\r\n") << "an end called off writes nothing";
+            EndSession(run, TRUE);
+            EXPECT_EQ(run.ring.readSettings(), "0\r\n1\r\nalice\r\n") << "written before the session ends";
+            // As Windows may, as soon as the program has answered.
+            run.ring.kill();
+        },
+    },
+    {
         .name = "FileHeldBrieflyAtStartIsReadOnARetry",
         .settings = "0\r\n0\r\nalice\r\n",
         .client = ATTACHED,
@@ -53,14 +138,43 @@ const Row SETTINGS_ROWS[] = {
             EXPECT_FALSE(LogHasLineBeginning(run, "Could not read config file"));
         },
         .commands = {"PING"},
-        .before = [](Run& run) {
-            HANDLE file = CreateFileA(run.ring.settingsPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
-                                      nullptr);
-            std::thread([file] {
-                Sleep(600);
-                CloseHandle(file);
-            }).detach();
+        .before = [](Run& run) { HoldFor(run.ring.settingsPath(), 600); },
+    },
+    {
+        .name = "FileHeldBrieflyAtASaveIsReplacedOnARetry",
+        .settings = "0\r\n0\r\nalice\r\n",
+        .client = ATTACHED,
+        .act = [](Run& run) { AddWhileHeldBriefly(run, L""); },
+        .commands = {"PING"},
+    },
+    {
+        .name = "LeftoverTemporaryFileHeldBrieflyAtASaveIsWrittenOnARetry",
+        .settings = "0\r\n0\r\nalice\r\n",
+        .client = ATTACHED,
+        .act = [](Run& run) { AddWhileHeldBriefly(run, TEMPORARY); },
+        .commands = {"PING"},
+        .before = [](Run& run) { WriteFileBytes(run.ring.settingsPath() + TEMPORARY, "left over"); },
+    },
+    {
+        .name = "FileHeldForLongerIsGivenUpAfterASecondAndKeptAsItWas",
+        .settings = "0\r\n0\r\nalice\r\n",
+        .client = ATTACHED,
+        .act = [](Run& run) {
+            run.awaitLog("USERSTATUS ONLINE");
+            run.chooseFromContactsMenu('a');
+            run.held.emplace(run.ring.settingsPath());
+            const double confirmed = StandinClock();
+            run.answerContactDialog("dave", IDOK);
+            EXPECT_EQ(run.dismissMessageBox(), WRITE_FAILED);
+            const double waited = StandinClock() - confirmed;
+            EXPECT_GE(waited, 800.0) << "a brief lock is waited out";
+            EXPECT_LT(waited, 1000.0 + LATE_MS) << "for about a second";
+            run.held->release();
+            EXPECT_EQ(run.ring.readSettings(), "0\r\n0\r\nalice\r\n");
+            EXPECT_FALSE(Exists(run.ring.settingsPath() + TEMPORARY));
         },
+        .commands = {"PING"},
+        .settingsAfter = "0\r\n0\r\nalice\r\ndave\r\n",
     },
     {
         .name = "FileUnreadableAtStartIsNotOverwrittenUntilReadThenMerged",
@@ -80,37 +194,24 @@ const Row SETTINGS_ROWS[] = {
         .before = [](Run& run) { run.held.emplace(run.ring.settingsPath()); },
     },
     {
-        .name = "SaveThatCannotReplaceTheFileKeepsItAndLeavesNoTemporaryFile",
-        .settings = "0\r\n0\r\nalice\r\n",
-        .client = ATTACHED,
-        .act = [](Run& run) {
-            run.awaitLog("USERSTATUS ONLINE");
-            SendMessageA(run.item(1015), BM_CLICK, 0, 0);
-            run.held.emplace(run.ring.settingsPath());
-            run.exit(WRITE_FAILED);
-            run.held->release();
-            EXPECT_EQ(GetFileAttributesA((run.ring.settingsPath() + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
-        },
-        .commands = {"PING"},
-        .settingsAfter = "0\r\n0\r\nalice\r\n",
-    },
-    {
         .name = "ReadOnlyFileIsNeverReplaced",
         .settings = "1\r\n0\r\nalice\r\n",
         .client = ATTACHED,
         .act = [](Run& run) {
             run.awaitLog("USERSTATUS ONLINE");
             run.chooseFromContactsMenu('a');
+            const double confirmed = StandinClock();
             run.answerContactDialog("dave", IDOK);
             EXPECT_EQ(run.dismissMessageBox(), WRITE_FAILED);
+            EXPECT_LT(StandinClock() - confirmed, 700.0) << "refused at once";
             run.exit(WRITE_FAILED);
-            const DWORD attributes = GetFileAttributesA(run.ring.settingsPath().c_str());
+            const DWORD attributes = GetFileAttributesW(run.ring.settingsPath().c_str());
             EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0);
-            EXPECT_EQ(GetFileAttributesA((run.ring.settingsPath() + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+            EXPECT_FALSE(Exists(run.ring.settingsPath() + TEMPORARY));
         },
         .commands = {"PING"},
         .settingsAfter = "1\r\n0\r\nalice\r\n",
-        .before = [](Run& run) { SetFileAttributesA(run.ring.settingsPath().c_str(), FILE_ATTRIBUTE_READONLY); },
+        .before = [](Run& run) { SetFileAttributesW(run.ring.settingsPath().c_str(), FILE_ATTRIBUTE_READONLY); },
     },
 };
 

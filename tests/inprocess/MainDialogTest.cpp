@@ -23,7 +23,7 @@ TEST(MainDialog, ListsPaintAfterLoadingAndAfterABurstAndTheTrayRecordHoldsTheIco
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
     g_app.instance = GetModuleHandleA(nullptr);
-    WriteFileBytes(SettingsPath(), "0\r\n0\r\nalice\r\n");
+    WriteFileBytes(SettingsPath().text, "0\r\n0\r\nalice\r\n");
     const HWND dialog = CreateDialogParamA(g_app.instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDlgProc, 0);
     ASSERT_NE(dialog, nullptr);
     UpdateWindow(dialog);
@@ -63,7 +63,7 @@ TEST(MainDialog, ListsPaintAfterLoadingAndAfterABurstAndTheTrayRecordHoldsTheIco
     // Gone first, so a late text from the link cannot hold up its stop.
     DestroyWindow(dialog);
     g_app.skype.stop();
-    DeleteFileA(SettingsPath().c_str());
+    DeleteFileW(SettingsPath().text);
 }
 
 DlgLayout g_layout;

@@ -1,5 +1,6 @@
 #include <climits>
 #include <cstring>
+#include <cwchar>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -87,26 +88,45 @@ TEST(SettingsFormat, FormatsTheText)
     }
 }
 
-struct PathCase { const char* exe; const char* settings; };
+struct PathCase { const wchar_t* exe; const wchar_t* settings; };
 const PathCase kPathCases[] = {
-    {"D:\\Tools\\tray.exe", "D:\\Tools\\tray.ini"},
-    {"C:\\x\\Ringlock.EXE", "C:\\x\\Ringlock.ini"},
-    {"C:\\x\\tray.tar.exe", "C:\\x\\tray.tar.ini"},
-    {"C:\\x\\tray.inix", "C:\\x\\tray.ini"},
-    {"C:\\x\\tray.", "C:\\x\\tray.ini"},
-    {"C:\\x\\.exe", "C:\\x\\.ini"},
-    {"C:\\x\\tray", "C:\\x\\tray.ini"},
-    {"C:\\my.tools\\tray", "C:\\my.tools\\tray.ini"},
-    {"C:/my.tools/tray", "C:/my.tools/tray.ini"},
-    {"C:\\x\\tray.ini", "C:\\x\\tray.ini.ini"},
-    {"C:\\x\\TRAY.Ini", "C:\\x\\TRAY.Ini.ini"},
-    {"tray.exe", "tray.ini"},
+    {L"D:\\Tools\\tray.exe", L"D:\\Tools\\tray.ini"},
+    {L"C:\\x\\Ringlock.EXE", L"C:\\x\\Ringlock.ini"},
+    {L"C:\\x\\tray.tar.exe", L"C:\\x\\tray.tar.ini"},
+    {L"C:\\x\\tray.inix", L"C:\\x\\tray.ini"},
+    {L"C:\\x\\tray.", L"C:\\x\\tray.ini"},
+    {L"C:\\x\\.exe", L"C:\\x\\.ini"},
+    {L"C:\\x\\tray", L"C:\\x\\tray.ini"},
+    {L"C:\\my.tools\\tray", L"C:\\my.tools\\tray.ini"},
+    {L"C:/my.tools/tray", L"C:/my.tools/tray.ini"},
+    {L"C:\\x\\tray.ini", L"C:\\x\\tray.ini.ini"},
+    {L"C:\\x\\TRAY.Ini", L"C:\\x\\TRAY.Ini.ini"},
+    {L"tray.exe", L"tray.ini"},
+    {L"C:\\\u0417\u0432\u043e\u043d\u043e\u043a \u7535\u8bdd\\Ringlock.exe",
+     L"C:\\\u0417\u0432\u043e\u043d\u043e\u043a \u7535\u8bdd\\Ringlock.ini"},
 };
 
 TEST(SettingsFormat, SettingsPathBesideTheExecutable)
 {
     for (const PathCase& c : kPathCases) {
-        EXPECT_EQ(SettingsPathFor(c.exe), c.settings) << c.exe;
+        std::wstring path(c.exe);
+        const size_t length = path.size();
+        path.resize(length + 4);
+        path.resize(SettingsPathFor(&path[0], length, path.size() + 1));
+        EXPECT_EQ(path, c.settings) << testing::PrintToString(std::wstring(c.exe));
+    }
+}
+
+// The new name must fit with its NUL; a name that would not is refused whole.
+TEST(SettingsFormat, SettingsPathThatDoesNotFitIsRefused)
+{
+    const struct { const wchar_t* exe; size_t size; size_t length; } cases[] = {
+        {L"C:\\a.exe", 9, 8}, {L"C:\\a.exe", 8, 0}, {L"C:\\abc", 11, 10}, {L"C:\\abc", 10, 0},
+    };
+    for (const auto& c : cases) {
+        wchar_t path[16] = {};
+        std::wcsncpy(path, c.exe, 15);
+        EXPECT_EQ(SettingsPathFor(path, std::wcslen(c.exe), c.size), c.length) << c.size;
     }
 }
 

@@ -32,48 +32,52 @@ std::string MakeTempFolder()
     }
 }
 
-void RemoveFolder(const std::string& folder)
+void RemoveFolder(const std::wstring& folder)
 {
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
     if (find != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = entry.cFileName;
-            if (name != "." && name != "..") {
-                const std::string path = folder + "\\" + name;
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
+            const std::wstring name = entry.cFileName;
+            const std::wstring path = folder + L"\\" + name;
+            if (name == L"." || name == L"..") {
+                continue;
             }
-        } while (FindNextFileA(find, &entry));
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveFolder(path);
+            } else {
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
+            }
+        } while (FindNextFileW(find, &entry));
         FindClose(find);
     }
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
-struct Search {
-    DWORD processId;
-    const char* className;
-    const char* title;
-    bool shownOnly;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param)
 {
-    auto* search = reinterpret_cast<Search*>(param);
+    auto* found = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(param);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    char className[64] = {};
-    char title[128] = {};
-    GetClassNameA(window, className, sizeof(className));
-    GetWindowTextA(window, title, sizeof(title));
-    if (owner == search->processId && (!search->shownOnly || IsWindowVisible(window))
-        && lstrcmpA(className, search->className) == 0
-        && (search->title == nullptr || lstrcmpA(title, search->title) == 0)) {
-        search->found = window;
-        return FALSE;
+    if (owner == found->first) {
+        found->second.push_back(window);
     }
     return TRUE;
+}
+
+std::string ClassOf(HWND window)
+{
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof(name));
+    return name;
+}
+
+std::string TitleOf(HWND window)
+{
+    char title[128] = {};
+    GetWindowTextA(window, title, sizeof(title));
+    return title;
 }
 
 }  // namespace
@@ -85,25 +89,28 @@ std::string TestProgramDir()
     return DirectoryOf(path);
 }
 
-RingProcess::RingProcess() : m_folder(MakeTempFolder())
+RingProcess::RingProcess(const std::wstring& programFolder)
+    : m_folder(MakeTempFolder()),
+      m_programFolder(Widen(m_folder) + (programFolder.empty() ? L"" : L"\\" + programFolder))
 {
-    CopyFileA((TestProgramDir() + "\\Ringlock.exe").c_str(), exePath().c_str(), FALSE);
+    CreateDirectoryW(m_programFolder.c_str(), nullptr);
+    CopyFileW(Widen(TestProgramDir() + "\\Ringlock.exe").c_str(), exePath().c_str(), FALSE);
 }
 
 RingProcess::~RingProcess()
 {
     kill();
-    RemoveFolder(m_folder);
+    RemoveFolder(Widen(m_folder));
 }
 
-std::string RingProcess::exePath() const
+std::wstring RingProcess::exePath() const
 {
-    return m_folder + "\\Ringlock.exe";
+    return m_programFolder + L"\\Ringlock.exe";
 }
 
-std::string RingProcess::settingsPath() const
+std::wstring RingProcess::settingsPath() const
 {
-    return m_folder + "\\Ringlock.ini";
+    return m_programFolder + L"\\Ringlock.ini";
 }
 
 void RingProcess::writeSettings(const std::string& bytes) const
@@ -118,26 +125,39 @@ std::string RingProcess::readSettings() const
 
 bool RingProcess::start(const std::string& arguments)
 {
-    return m_child.start(exePath(), arguments, m_folder);
+    return m_child.start(exePath(), Widen(arguments), m_programFolder);
 }
 
 int RingProcess::runSecondInstance(const std::string& arguments, DWORD timeoutMs) const
 {
     ChildProcess second;
-    if (!second.start(exePath(), arguments, m_folder)) {
+    if (!second.start(exePath(), Widen(arguments), m_programFolder)) {
         return -1;
     }
     return second.waitForExit(timeoutMs);
 }
 
+std::vector<HWND> TopLevelWindows(DWORD processId)
+{
+    std::pair<DWORD, std::vector<HWND>> found{processId, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&found));
+    return found.second;
+}
+
 HWND AwaitWindow(DWORD processId, const char* className, const char* title, bool shownOnly, DWORD timeoutMs)
 {
-    Search search{processId, className, title, shownOnly, nullptr};
+    HWND match = nullptr;
     WaitUntil([&] {
-        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
+        for (HWND window : TopLevelWindows(processId)) {
+            if ((!shownOnly || IsWindowVisible(window)) && ClassOf(window) == className &&
+                (title == nullptr || TitleOf(window) == title)) {
+                match = window;
+                return true;
+            }
+        }
+        return false;
     }, timeoutMs);
-    return search.found;
+    return match;
 }
 
 HWND RingProcess::waitForDialog(DWORD timeoutMs)

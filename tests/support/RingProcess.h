@@ -13,22 +13,27 @@
 // the stand-in programs.
 std::string TestProgramDir();
 
+// Every top-level window of `processId`, hidden ones included.
+std::vector<HWND> TopLevelWindows(DWORD processId);
+
 // The first top-level window of `processId` with this class and title
 // (nullptr: any), shown ones only or not; waits up to `timeoutMs`.
 HWND AwaitWindow(DWORD processId, const char* className, const char* title, bool shownOnly, DWORD timeoutMs);
 
-// Ringlock.exe run as a black box: a copy in a fresh temporary folder of its
-// own, with its own settings file beside it.
+// Ringlock.exe run as a black box: a copy in a fresh temporary folder, or in
+// a folder of its own inside that (`programFolder`, a name of any script),
+// with its own settings file beside it.
 class RingProcess {
 public:
-    RingProcess();
+    explicit RingProcess(const std::wstring& programFolder = std::wstring());
     ~RingProcess();
     RingProcess(const RingProcess&) = delete;
     RingProcess& operator=(const RingProcess&) = delete;
 
+    // The temporary folder, where the stand-ins run too.
     const std::string& folder() const { return m_folder; }
-    std::string exePath() const;
-    std::string settingsPath() const;
+    std::wstring exePath() const;
+    std::wstring settingsPath() const;
     void writeSettings(const std::string& bytes) const;
     std::string readSettings() const;  // empty when the file is missing
 
@@ -51,6 +56,7 @@ public:
 
 private:
     std::string m_folder;
+    std::wstring m_programFolder;
     ChildProcess m_child;
     HWND m_dialog = nullptr;
 };

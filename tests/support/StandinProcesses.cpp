@@ -51,8 +51,8 @@ bool ClientProcess::start(const std::string& folder, const std::string& scenario
         out << scenario;
     }
     m_transcript = TranscriptFile(folder + "\\" + name + ".log");
-    if (!m_process.start(program.empty() ? TestProgramDir() + "\\standin_client.exe" : program,
-                         "\"" + scenarioPath + "\" \"" + m_transcript.path() + "\"", folder)) {
+    if (!m_process.start(Widen(program.empty() ? TestProgramDir() + "\\standin_client.exe" : program),
+                         Widen("\"" + scenarioPath + "\" \"" + m_transcript.path() + "\""), Widen(folder))) {
         return false;
     }
     return WaitUntil([&] {
@@ -64,8 +64,8 @@ bool ClientProcess::start(const std::string& folder, const std::string& scenario
 bool PlayersProcess::start(const std::string& folder, const std::string& arguments)
 {
     m_log = TranscriptFile(folder + "\\players.log");
-    if (!m_process.start(TestProgramDir() + "\\standin_players.exe", "\"" + m_log.path() + "\" " + arguments,
-                         folder)) {
+    if (!m_process.start(Widen(TestProgramDir() + "\\standin_players.exe"),
+                         Widen("\"" + m_log.path() + "\" " + arguments), Widen(folder))) {
         return false;
     }
     return m_log.waitFor("==", "ready", READY_TIMEOUT_MS);
