@@ -3,8 +3,11 @@
 
 #include <windows.h>
 
+#include "res/resource.h"
+
+// A running program is recognised by its dialog's class and title
+// (MAIN_DIALOG_TITLE).
 constexpr const char* MAIN_DIALOG_CLASS = "#32770";
-constexpr const char* MAIN_DIALOG_TITLE = "Skype Ringlock";
 
 INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
 void RestoreMainWindow();

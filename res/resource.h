@@ -2,6 +2,10 @@
 #define RINGLOCK_RES_RESOURCE_H
 
 // Shared by the resource script and the code, so plain #defines only.
+// The dialogs' captions; a running program is found by the first.
+#define MAIN_DIALOG_TITLE "Skype Ringlock"
+#define CONTACT_DIALOG_TITLE "Ringlock Contact"
+
 #define IDD_MAIN 101
 #define IDD_CONTACT 102
 #define IDI_APP 200

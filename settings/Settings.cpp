@@ -22,7 +22,6 @@ constexpr DWORD FILE_CHUNK = 1u << 20;
 constexpr int LOCK_ATTEMPTS = 10;
 constexpr DWORD LOCK_RETRY_DELAY_MS = 100;
 
-constexpr char MESSAGE_CAPTION[] = "Error";
 constexpr UINT MESSAGE_STYLE = MB_OK | MB_ICONEXCLAMATION | MB_TOPMOST;
 constexpr char WRITE_FAILED_TEXT[] = "Could not open config file for writing!";
 constexpr char NOT_OVERWRITTEN_TEXT[] =
@@ -304,6 +303,7 @@ void LoadSettings()
 void SaveSettings(OnSaveFailure onFailure)
 {
     if (!WriteSettingsFile(SettingsPath()) && onFailure == OnSaveFailure::ShowMessage) {
-        MessageBoxA(nullptr, g_unread ? NOT_OVERWRITTEN_TEXT : WRITE_FAILED_TEXT, MESSAGE_CAPTION, MESSAGE_STYLE);
+        MessageBoxA(nullptr, g_unread ? NOT_OVERWRITTEN_TEXT : WRITE_FAILED_TEXT, SETTINGS_MESSAGE_CAPTION,
+                    MESSAGE_STYLE);
     }
 }

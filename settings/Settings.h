@@ -16,6 +16,8 @@ struct SettingsFilePath {
 SettingsFilePath SettingsPath();
 
 enum class OnSaveFailure { ShowMessage, StaySilent };
+// The caption of the message box a failed save shows.
+constexpr char SETTINGS_MESSAGE_CAPTION[] = "Error";
 
 // Both work on g_app's main dialog check boxes and contacts list view.
 void LoadSettings();
