@@ -29,11 +29,11 @@ void RestoreDuringTheHang(Run& run)
     const double hangStart = run.client.transcript().timeOf("==", "hang 10000");
     Sleep(2700);
     ASSERT_FALSE(run.visible());
-    const double posted = StandinClock();
+    const double posted = ClockMs();
     run.post(WM_COMMAND, IDM_RESTORE, 0);
     run.awaitVisible(true);
-    EXPECT_LT(StandinClock() - posted, COMMAND_BOUND_MS + LATE_MS);
-    EXPECT_LT(StandinClock(), hangStart + 10000.0) << "restored before the hang ended";
+    EXPECT_LT(ClockMs() - posted, COMMAND_BOUND_MS + LATE_MS);
+    EXPECT_LT(ClockMs(), hangStart + 10000.0) << "restored before the hang ended";
     AwaitMark(run, "hang over");
     const std::vector<std::string> log = run.ring.logLines();
     EXPECT_EQ(std::count(log.begin(), log.end(), NOT_DELIVERED), 1) << "one line for the run of failures";
@@ -41,9 +41,9 @@ void RestoreDuringTheHang(Run& run)
 
 void ExitPromptly(Run& run)
 {
-    const double posted = StandinClock();
+    const double posted = ClockMs();
     run.exit();
-    EXPECT_LT(StandinClock() - posted, EXIT_BOUND_MS);
+    EXPECT_LT(ClockMs() - posted, EXIT_BOUND_MS);
 }
 
 void RestartAfterTheCrash(Run& run)
@@ -98,10 +98,10 @@ const Row CLIENT_FAULT_ROWS[] = {
             AwaitMark(run, "hang forever");
             Sleep(6000);
             SendMessageA(run.item(IDC_COMMAND), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("GET USERSTATUS"));
-            const double sent = StandinClock();
+            const double sent = ClockMs();
             PostMessageA(run.item(IDC_SEND), BM_CLICK, 0, 0);
             run.awaitLog(NOT_DELIVERED);
-            EXPECT_LT(StandinClock() - sent, 1000.0) << "a hung window is not waited for";
+            EXPECT_LT(ClockMs() - sent, 1000.0) << "a hung window is not waited for";
             ExitPromptly(run);
         },
         .settingsAfter = "1\r\n0\r\nalice\r\n",
@@ -118,7 +118,7 @@ const Row CLIENT_FAULT_ROWS[] = {
                 "Connected to Skype", "CALL 802 PARTNER_HANDLE alice"},
         .notLogged = {NOT_DELIVERED},
         .settingsAfter = "0\r\n0\r\nalice\r\n",
-        .clientExit = 9,
+        .clientExit = CRASH_EXIT_CODE,
     },
 };
 

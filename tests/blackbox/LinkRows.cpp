@@ -3,7 +3,6 @@
 #include "tests/blackbox/BlackBox.h"
 
 #include "tools/standin/Scenario.h"
-#include "tools/standin/StandinClient.h"
 
 namespace {
 
@@ -75,7 +74,7 @@ const Row LINK_ROWS[] = {
                   "announce available\nawait 10000 attached\n",
         .act = [](Run& run) {
             run.awaitLog(NOT_RUNNING);
-            const double seen = StandinClock();
+            const double seen = ClockMs();
             const double discovery = run.client.transcript().timeOf("<<");
             ASSERT_GE(discovery, 0.0);
             // The timer starts just before the broadcast goes out.

@@ -4,8 +4,6 @@
 #include "tests/blackbox/BlackBox.h"
 
 #include "res/resource.h"
-#include "tests/support/FileBytes.h"
-#include "tools/standin/StandinClient.h"
 
 namespace {
 
@@ -163,10 +161,10 @@ const Row SETTINGS_ROWS[] = {
             run.awaitLog("USERSTATUS ONLINE");
             run.chooseFromContactsMenu('a');
             run.held.emplace(run.ring.settingsPath());
-            const double confirmed = StandinClock();
+            const double confirmed = ClockMs();
             run.answerContactDialog("dave", IDOK);
             EXPECT_EQ(run.dismissMessageBox(), WRITE_FAILED);
-            const double waited = StandinClock() - confirmed;
+            const double waited = ClockMs() - confirmed;
             EXPECT_GE(waited, 800.0) << "a brief lock is waited out";
             EXPECT_LT(waited, 1000.0 + LATE_MS) << "for about a second";
             run.held->release();
@@ -200,10 +198,10 @@ const Row SETTINGS_ROWS[] = {
         .act = [](Run& run) {
             run.awaitLog("USERSTATUS ONLINE");
             run.chooseFromContactsMenu('a');
-            const double confirmed = StandinClock();
+            const double confirmed = ClockMs();
             run.answerContactDialog("dave", IDOK);
             EXPECT_EQ(run.dismissMessageBox(), WRITE_FAILED);
-            EXPECT_LT(StandinClock() - confirmed, 700.0) << "refused at once";
+            EXPECT_LT(ClockMs() - confirmed, 700.0) << "refused at once";
             run.exit(WRITE_FAILED);
             const DWORD attributes = GetFileAttributesW(run.ring.settingsPath().c_str());
             EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0);

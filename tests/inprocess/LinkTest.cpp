@@ -11,12 +11,22 @@
 #include <vector>
 
 #include "link/SkypeCom.h"
-#include "tests/support/Pump.h"
+#include "tools/harness/Harness.h"
 #include "tools/standin/StandinClient.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
+
+// A client that attaches at once and says nothing by itself.
+Scenario AttachedSilently()
+{
+    Scenario scenario;
+    scenario.attach = {{AttachAnswer{0, 0}}};
+    scenario.replies = ScenarioReplies::None;
+    scenario.user.clear();
+    return scenario;
+}
 
 // What the link relayed to the recorder, which stands in for the dialog.
 Lines g_relayed;
@@ -37,11 +47,10 @@ protected:
         SetWindowLongPtrA(recorder, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecorderProc));
         g_relayed.clear();
         client.acceptDiscoverOnlyFrom(GetCurrentProcessId());
-        client.setAttachScript({{STANDIN_ATTACH_SUCCESS, 0}});
         ASSERT_TRUE(client.start());
         ASSERT_TRUE(link.start());
         link.startDiscovery(recorder);
-        PumpUntil([] { return !g_relayed.empty(); }, 10000);
+        WaitUntil([] { return !g_relayed.empty(); }, 10000);
         ASSERT_EQ(g_relayed, Lines{"Connected to Skype"});
         g_relayed.clear();
     }
@@ -53,7 +62,7 @@ protected:
     }
 
     HWND recorder = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    StandinClient client;
+    StandinClient client{AttachedSilently()};
     SkypeCom link;
 };
 

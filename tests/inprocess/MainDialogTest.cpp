@@ -9,8 +9,7 @@
 #include "app/MainDialog.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
-#include "tests/support/FileBytes.h"
-#include "tests/support/Pump.h"
+#include "tools/harness/Harness.h"
 #include "ui/DlgLayout.h"
 #include "ui/ListView.h"
 
@@ -34,7 +33,7 @@ TEST(MainDialog, ListsPaintAfterLoadingAndAfterABurstAndTheTrayRecordHoldsTheIco
         LogAppendLine(g_app.logView, "USER friend ONLINESTATUS ONLINE");
     }
     EXPECT_TRUE(LogRepaintDeferred());
-    PumpUntil([] { return false; }, LOG_BURST_GAP_MS * 4);
+    WaitUntil([] { return false; }, LOG_BURST_GAP_MS * 4);
     EXPECT_FALSE(LogRepaintDeferred());
     UpdateWindow(dialog);
     LogAppendLine(g_app.logView, "CALL 502 STATUS RINGING");

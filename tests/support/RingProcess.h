@@ -6,19 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/ChildProcess.h"
-#include "tools/standin/RemoteListView.h"
-
-// The folder of the running test program, which also holds Ringlock.exe and
-// the stand-in programs.
-std::string TestProgramDir();
-
-// Every top-level window of `processId`, hidden ones included.
-std::vector<HWND> TopLevelWindows(DWORD processId);
-
-// The first top-level window of `processId` with this class and title
-// (nullptr: any), shown ones only or not; waits up to `timeoutMs`.
-HWND AwaitWindow(DWORD processId, const char* className, const char* title, bool shownOnly, DWORD timeoutMs);
+#include "tools/harness/Harness.h"
 
 // Ringlock.exe run as a black box: a copy in a fresh temporary folder, or in
 // a folder of its own inside that (`programFolder`, a name of any script),
@@ -26,16 +14,14 @@ HWND AwaitWindow(DWORD processId, const char* className, const char* title, bool
 class RingProcess {
 public:
     explicit RingProcess(const std::wstring& programFolder = std::wstring());
-    ~RingProcess();
     RingProcess(const RingProcess&) = delete;
     RingProcess& operator=(const RingProcess&) = delete;
 
     // The temporary folder, where the stand-ins run too.
-    const std::string& folder() const { return m_folder; }
-    std::wstring exePath() const;
-    std::wstring settingsPath() const;
-    void writeSettings(const std::string& bytes) const;
-    std::string readSettings() const;  // empty when the file is missing
+    const std::string& folder() const { return m_folder.path(); }
+    std::wstring settingsPath() const { return m_programFolder + L"\\Ringlock.ini"; }
+    void writeSettings(const std::string& bytes) const { WriteFileBytes(settingsPath(), bytes); }
+    std::string readSettings() const { return ReadFileBytes(settingsPath()); }
 
     bool start(const std::string& arguments = std::string());
     // Starts another process of the same copy; returns its exit code, or -1.
@@ -52,10 +38,12 @@ public:
     bool running() const { return m_child.running(); }
     // Waits for the process to end; returns its exit code, or -1 on time-out.
     int waitForExit(DWORD timeoutMs) { return m_child.waitForExit(timeoutMs); }
-    void kill() { m_child.kill(); }
+    void kill() { m_child.end(); }
 
 private:
-    std::string m_folder;
+    std::wstring exePath() const { return m_programFolder + L"\\Ringlock.exe"; }
+
+    TempFolder m_folder{"ringlock"};
     std::wstring m_programFolder;
     ChildProcess m_child;
     HWND m_dialog = nullptr;

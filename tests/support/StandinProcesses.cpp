@@ -1,9 +1,5 @@
 #include "tests/support/StandinProcesses.h"
 
-#include <fstream>
-
-#include "tests/support/RingProcess.h"
-
 constexpr DWORD READY_TIMEOUT_MS = 15000;
 
 std::vector<std::string> TranscriptFile::texts(const std::string& tag) const
@@ -46,12 +42,9 @@ bool ClientProcess::start(const std::string& folder, const std::string& scenario
                           const std::string& name)
 {
     const std::string scenarioPath = folder + "\\" + name + ".scenario";
-    {
-        std::ofstream out(scenarioPath, std::ios::binary | std::ios::trunc);
-        out << scenario;
-    }
+    WriteFileBytes(Widen(scenarioPath), scenario);
     m_transcript = TranscriptFile(folder + "\\" + name + ".log");
-    if (!m_process.start(Widen(program.empty() ? TestProgramDir() + "\\standin_client.exe" : program),
+    if (!m_process.start(Widen(program.empty() ? ProgramFolder() + "\\standin_client.exe" : program),
                          Widen("\"" + scenarioPath + "\" \"" + m_transcript.path() + "\""), Widen(folder))) {
         return false;
     }
@@ -64,7 +57,7 @@ bool ClientProcess::start(const std::string& folder, const std::string& scenario
 bool PlayersProcess::start(const std::string& folder, const std::string& arguments)
 {
     m_log = TranscriptFile(folder + "\\players.log");
-    if (!m_process.start(Widen(TestProgramDir() + "\\standin_players.exe"),
+    if (!m_process.start(Widen(ProgramFolder() + "\\standin_players.exe"),
                          Widen("\"" + m_log.path() + "\" " + arguments), Widen(folder))) {
         return false;
     }

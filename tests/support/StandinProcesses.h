@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/ChildProcess.h"
+#include "tools/harness/Harness.h"
 #include "tools/standin/Transcript.h"
 
 // The stand-in programs run as processes of their own beside Ringlock.exe,

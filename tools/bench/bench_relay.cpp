@@ -14,13 +14,15 @@
 #include <cstring>
 #include <string>
 
+#include "app/TrayIcon.h"
+#include "res/resource.h"
 #include "tools/bench/BenchCommon.h"
+#include "ui/ListView.h"
 
 namespace {
 
 constexpr UINT WM_RELAY_TEXT = WM_APP + 1;
 constexpr UINT_PTR RELAY_TIMER = 1;
-constexpr int LIST_ID = 1001;
 
 HWND g_dialog = nullptr;
 HWND g_list = nullptr;
@@ -71,7 +73,7 @@ INT_PTR CALLBACK DialogProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM)
     switch (msg) {
     case WM_RELAY_TEXT: {
         const char* text = reinterpret_cast<const char*>(wParam);
-        bench::AppendCappedRow(g_list, text);
+        ListAppendRow(g_list, text, LOG_MAX_ROWS);
         if (std::strncmp(text, bench::TIMER_PREFIX, std::strlen(bench::TIMER_PREFIX)) == 0) {
             const UINT delay = static_cast<UINT>(std::strtoul(text + std::strlen(bench::TIMER_PREFIX), nullptr, 10));
             SetTimer(hDlg, RELAY_TIMER, delay, nullptr);
@@ -85,7 +87,7 @@ INT_PTR CALLBACK DialogProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM)
         }
         return TRUE;
     case WM_COMMAND:
-        if (LOWORD(wParam) == bench::RINGLOCK_RESTORE) {
+        if (LOWORD(wParam) == IDM_RESTORE) {
             ShowWindow(hDlg, SW_SHOW);
             SetForegroundWindow(hDlg);
         }
@@ -118,22 +120,15 @@ int main(int argc, char** argv)
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
 
-    bench::DialogTemplate dialog(bench::RINGLOCK_DIALOG_STYLE & ~static_cast<DWORD>(WS_VISIBLE), 230, 189,
-                                 bench::RELAY_TITLE);
-    dialog.addItem("SysListView32", "", LIST_ID, bench::RINGLOCK_LIST_STYLE, WS_EX_CLIENTEDGE, 2, 90, 224, 65);
-    g_dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), dialog.get(), nullptr, DialogProc, 0);
+    g_dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_BENCH_RELAY), nullptr, DialogProc, 0);
     if (g_dialog == nullptr) {
         return 1;
     }
-    g_list = GetDlgItem(g_dialog, LIST_ID);
-    LVCOLUMNA column{};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-    column.cx = 280;
-    column.pszText = const_cast<char*>("Skype Message Log");
-    SendMessageA(g_list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+    g_list = GetDlgItem(g_dialog, IDC_LOG);
+    ListInsertColumn(g_list, 0, "Skype Message Log", 280);
     for (int row = 0; row < prefill; ++row) {
         const std::string text = "prefilled line " + std::to_string(row);
-        bench::AppendCappedRow(g_list, text.c_str());
+        ListAppendRow(g_list, text.c_str(), LOG_MAX_ROWS);
     }
 
     g_linkReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);

@@ -47,8 +47,6 @@ int main(int argc, char** argv)
         InitCommonControlsEx(&controls);
         LoadLibraryA("shell32.dll");
     }
-    bench::DialogTemplate dialog(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME, 160, 40,
-                                 bench::STATIC_TITLE);
-    dialog.addItem("STATIC", "A minimal static dialog.", 1000, WS_CHILD | WS_VISIBLE, 0, 8, 8, 140, 10);
-    return static_cast<int>(DialogBoxIndirectParamA(GetModuleHandleA(nullptr), dialog.get(), nullptr, DialogProc, 0));
+    return static_cast<int>(
+        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_BENCH_STATIC), nullptr, DialogProc, 0));
 }

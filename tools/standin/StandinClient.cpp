@@ -1,82 +1,45 @@
 #include "tools/standin/StandinClient.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
-#include <map>
+#include <mutex>
+#include <set>
 #include <utility>
+
+#include "app/MainDialog.h"
+#include "app/TrayIcon.h"
+#include "tools/harness/Harness.h"
+#include "tools/standin/Transcript.h"
 
 namespace {
 
-const char* const kClassName = "RinglockStandinClient";
-constexpr UINT_PTR kScheduleTimer = 1;
-constexpr UINT WM_STANDIN_RESCHEDULE = WM_APP + 1;
+// The client's side of the protocol, as the client names it.
+const char* const DISCOVER_NAME = "SkypeControlAPIDiscover";
+const char* const ATTACH_NAME = "SkypeControlAPIAttach";
+constexpr int32_t ATTACH_CONNECTED = 0;
+
+const char* const CLASS_NAME = "RinglockStandinClient";
+constexpr UINT_PTR QUEUE_TIMER = 1;
 constexpr UINT WM_STANDIN_HANG = WM_APP + 2;
 constexpr DWORD HANG_START_TIMEOUT_MS = 5000;
-
-bool EndsWith(const std::string& text, const std::string& tail)
-{
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
+constexpr double DURATION_TICK_MS = 1000.0;
+// How often the timeline looks at what it awaits that nothing announces.
+constexpr DWORD AWAIT_POLL_MS = 5;
 
 // The call id between `head` and `tail`, or false when `text` is not of that shape.
 bool CallIdBetween(const std::string& text, const std::string& head, const std::string& tail, std::string& id)
 {
-    if (text.size() <= head.size() + tail.size() || text.compare(0, head.size(), head) != 0 || !EndsWith(text, tail)) {
+    if (text.size() <= head.size() + tail.size() || text.compare(0, head.size(), head) != 0 ||
+        text.compare(text.size() - tail.size(), tail.size(), tail) != 0) {
         return false;
     }
     id = text.substr(head.size(), text.size() - head.size() - tail.size());
     return true;
 }
 
-// Without `wake` it looks again every 10 ms; with it, only when `wake` is
-// signalled or a message comes, so a timed wait does not load the machine.
-bool WaitPumping(const std::function<bool()>& done, DWORD timeoutMs, HANDLE wake = nullptr)
-{
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        if (done()) {
-            return true;
-        }
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) {
-            return false;
-        }
-        const DWORD left = static_cast<DWORD>(deadline - now);
-        const DWORD pause = wake || left < 10 ? left : 10;
-        MsgWaitForMultipleObjectsEx(wake ? 1 : 0, wake ? &wake : nullptr, pause, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    }
-}
-
-LRESULT SendTextWithin(HWND from, HWND to, const std::string& text, DWORD timeoutMs)
-{
-    COPYDATASTRUCT block{0, static_cast<DWORD>(text.size() + 1), const_cast<char*>(text.c_str())};
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(to, WM_COPYDATA, reinterpret_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&block),
-                        SMTO_NORMAL, timeoutMs, &result);
-    return static_cast<LRESULT>(result);
-}
-
-}  // namespace
-
-double StandinClock()
-{
-    static const LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-std::vector<std::string> StandinReplies(const std::string& command,
-                                        const std::function<bool(const std::string&, std::string&)>& partnerOf)
+// The lines the client answers `command` with, in order.
+std::vector<std::string> Replies(const std::string& command, const std::map<std::string, std::string>& partners)
 {
     std::string id;
     if (command == "PING") {
@@ -86,11 +49,11 @@ std::vector<std::string> StandinReplies(const std::string& command,
         return {"WINDOWSTATE MAXIMIZED"};
     }
     if (CallIdBetween(command, "GET CALL ", " PARTNER_HANDLE", id)) {
-        std::string partner;
-        if (!partnerOf(id, partner)) {
+        const auto partner = partners.find(id);
+        if (partner == partners.end()) {
             return {"ERROR 11 Invalid call id"};
         }
-        return {"CALL " + id + " PARTNER_HANDLE " + partner};
+        return {"CALL " + id + " PARTNER_HANDLE " + partner->second};
     }
     if (CallIdBetween(command, "SET CALL ", " STATUS INPROGRESS", id)) {
         return {"CALL " + id + " STATUS INPROGRESS", "CALL " + id + " VIDEO_SEND_STATUS AVAILABLE",
@@ -102,44 +65,63 @@ std::vector<std::string> StandinReplies(const std::string& command,
     return {"ERROR 2 Unknown command"};
 }
 
-struct StandinClient::Impl {
-    // Something the stand-in's thread does at a given time: an attach
-    // message (isAttach) or a notification.
-    struct Pending {
+std::string Hex(const void* pointer)
+{
+    char text[32];
+    std::snprintf(text, sizeof(text), "0x%llx", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(pointer)));
+    return text;
+}
+
+std::string AttachText(int32_t status)
+{
+    return std::to_string(status) + " (" + AttachStatusName(status) + ")";
+}
+
+// A receiver that hangs fails the send after `timeoutMs`.
+LRESULT SendTextWithin(HWND from, HWND to, const std::string& text, DWORD timeoutMs)
+{
+    COPYDATASTRUCT block{0, static_cast<DWORD>(text.size() + 1), const_cast<char*>(text.c_str())};
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(to, WM_COPYDATA, reinterpret_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&block),
+                        SMTO_NORMAL, timeoutMs, &result);
+    return static_cast<LRESULT>(result);
+}
+
+}  // namespace
+
+struct StandinClient::State {
+    struct Timed {
         double dueMs;
-        HWND target;
-        bool isAttach;
-        LPARAM status;
-        std::string text;
+        std::function<void()> action;
     };
 
-    mutable std::mutex mutex;
+    explicit State(Scenario s) : scenario(std::move(s)) {}
+
+    const Scenario scenario;
+    Transcript transcript;
+    const UINT discoverMsg = RegisterWindowMessageA(DISCOVER_NAME);
+    const UINT attachMsg = RegisterWindowMessageA(ATTACH_NAME);
     HANDLE thread = nullptr;
-    HANDLE readyEvent = nullptr;
+    HANDLE ready = nullptr;
+    // Set whenever an attach returns or a command arrives.
+    HANDLE wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     bool orphaned = false;
+    // Another program's window, named as the sender of foreign blocks.
+    HWND foreign = nullptr;
+
+    mutable std::mutex mutex;
     HWND window = nullptr;
-    UINT discoverMsg = RegisterWindowMessageA("SkypeControlAPIDiscover");
-    UINT attachMsg = RegisterWindowMessageA("SkypeControlAPIAttach");
-
-    std::vector<std::vector<AttachStep>> scripts;
-    bool sameScriptForEveryDiscover = true;
-    DWORD discoverProcess = 0;
-    ReplyMode replyMode = ReplyMode::None;
-    DWORD replyDelayMs = 0;
-    std::map<std::string, std::string> partners;
-    std::function<void(const ReceivedCommand&)> hook;
-    LRESULT commandResult = 1;
-
     HWND appWindow = nullptr;
-    int discovers = 0;
+    DWORD discoverProcess = 0;
+    std::function<void(const ReceivedCommand&)> hook;
     std::vector<ReceivedCommand> received;
-    std::vector<Pending> pending;  // ordered by dueMs, then by insertion
+    std::vector<Timed> queue;  // by dueMs, then insertion
+    std::set<std::string> activeCalls;
+    int discovers = 0;
+    int attachesSent = 0;
+    bool attached = false;
     double lastDiscoverMs = 0;
     double lastAttachReturnedMs = 0;
-    int attachesSent = 0;
-    // One event per waiting thread, set whenever a command arrives or an
-    // attach returns, so no waiter misses a wake-up meant for another.
-    std::vector<HANDLE> waiters;
 
     static DWORD WINAPI threadMain(LPVOID param);
     static LRESULT CALLBACK windowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -147,84 +129,73 @@ struct StandinClient::Impl {
 
     void onDiscover(HWND app);
     LRESULT onCommand(HWND sender, const COPYDATASTRUCT* block);
-    void enqueue(Pending item);
+    void schedule(double dueMs, std::function<void()> action);
     void runDue();
-    void noteAttachReturned();
-    void wakeWaiters();  // with `mutex` held
-    bool waitForArrival(const std::function<bool()>& done, DWORD timeoutMs);
-    void reschedule();
-    LRESULT send(const Pending& item) const;
+    void armTimer();
+    void sendAttach(HWND app, int32_t status);
+    void tick(const std::string& callId, uint32_t seconds, double dueMs);
+    LRESULT notify(const std::string& text);
+    LRESULT sendBlock(const void* data, DWORD cbData, HWND from) const;
+    HWND self() const;
+
+    // The timeline, on the thread that plays it.
+    bool runStep(const ScenarioStep& step);
+    bool await(const ScenarioStep& step, const std::function<bool()>& done);
+    bool programStep(const ScenarioStep& step);
+    bool hang(const ScenarioStep& step);
+    bool failed(const ScenarioStep& step, const std::string& why);
 };
 
-DWORD WINAPI StandinClient::Impl::threadMain(LPVOID param)
+DWORD WINAPI StandinClient::State::threadMain(LPVOID param)
 {
-    Impl* self = static_cast<Impl*>(param);
+    State* state = static_cast<State*>(param);
     const HINSTANCE instance = GetModuleHandleA(nullptr);
-    {
-        static std::mutex registerMutex;
-        std::lock_guard<std::mutex> lock(registerMutex);
-        WNDCLASSEXA wc{};
-        if (!GetClassInfoExA(instance, kClassName, &wc)) {
-            wc = WNDCLASSEXA{};
-            wc.cbSize = sizeof(wc);
-            wc.lpfnWndProc = windowProc;
-            wc.hInstance = instance;
-            wc.lpszClassName = kClassName;
-            if (!RegisterClassExA(&wc)) {
-                return 1;
-            }
-        }
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof(wc);
+    if (!GetClassInfoExA(instance, CLASS_NAME, &wc)) {
+        wc.lpfnWndProc = windowProc;
+        wc.hInstance = instance;
+        wc.lpszClassName = CLASS_NAME;
+        RegisterClassExA(&wc);
     }
-    const HWND hWnd = CreateWindowExA(0, kClassName, "Standin client", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                      instance, self);
+    const HWND hWnd = CreateWindowExA(0, CLASS_NAME, "Standin client", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                      instance, state);
     if (!hWnd) {
         return 1;
     }
     {
-        std::lock_guard<std::mutex> lock(self->mutex);
-        self->window = hWnd;
+        std::lock_guard<std::mutex> lock(state->mutex);
+        state->window = hWnd;
     }
-    SetEvent(self->readyEvent);
+    SetEvent(state->ready);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
     return 0;
 }
 
-LRESULT CALLBACK StandinClient::Impl::windowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK StandinClient::State::windowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_NCCREATE) {
-        const auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+        SetWindowLongPtrA(hWnd, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams));
     }
-    Impl* self = reinterpret_cast<Impl*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
-    if (!self) {
-        return DefWindowProcA(hWnd, msg, wParam, lParam);
-    }
-    return self->handle(hWnd, msg, wParam, lParam);
+    State* state = reinterpret_cast<State*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+    return state ? state->handle(hWnd, msg, wParam, lParam) : DefWindowProcA(hWnd, msg, wParam, lParam);
 }
 
-LRESULT StandinClient::Impl::handle(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+LRESULT StandinClient::State::handle(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == discoverMsg) {
         onDiscover(reinterpret_cast<HWND>(wParam));
         return 1;
     }
-    if (msg == attachMsg) {
-        return 0;
-    }
     switch (msg) {
     case WM_COPYDATA:
         return onCommand(reinterpret_cast<HWND>(wParam), reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case WM_TIMER:
-        if (wParam == kScheduleTimer) {
-            KillTimer(hWnd, kScheduleTimer);
-            runDue();
-        }
-        return 0;
-    case WM_STANDIN_RESCHEDULE:
+        KillTimer(hWnd, QUEUE_TIMER);
         runDue();
         return 0;
     case WM_STANDIN_HANG:
@@ -243,393 +214,283 @@ LRESULT StandinClient::Impl::handle(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
     }
 }
 
-void StandinClient::Impl::onDiscover(HWND app)
+void StandinClient::State::onDiscover(HWND app)
 {
-    const double arrived = StandinClock();
-    if (!IsWindow(app)) {
-        return;
-    }
-    std::vector<AttachStep> steps;
+    const double arrived = ClockMs();
+    DWORD owner = 0;
+    GetWindowThreadProcessId(app, &owner);
+    size_t ordinal = 0;
     {
         std::lock_guard<std::mutex> lock(mutex);
-        if (discoverProcess != 0) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(app, &owner);
-            if (owner != discoverProcess) {
-                return;
-            }
+        if (!IsWindow(app) || (discoverProcess != 0 && owner != discoverProcess)) {
+            return;
         }
         appWindow = app;
         lastDiscoverMs = arrived;
-        const size_t ordinal = static_cast<size_t>(discovers++);
-        if (sameScriptForEveryDiscover) {
-            if (!scripts.empty()) {
-                steps = scripts.front();
-            }
-        } else if (ordinal < scripts.size()) {
-            steps = scripts[ordinal];
-        }
+        ordinal = static_cast<size_t>(discovers++);
     }
-    double due = StandinClock();
-    for (const AttachStep& step : steps) {
-        due += step.delayMs;
-        enqueue(Pending{due, app, true, step.status, std::string()});
+    transcript.writeAt(arrived, "<<", "discover from " + Hex(app));
+    if (scenario.attach.empty()) {
+        return;
+    }
+    double due = arrived;
+    for (const AttachAnswer& answer : scenario.attach[std::min(ordinal, scenario.attach.size() - 1)]) {
+        due += answer.delayMs;
+        schedule(due, [this, app, status = answer.status] { sendAttach(app, status); });
     }
     runDue();
 }
 
-LRESULT StandinClient::Impl::onCommand(HWND sender, const COPYDATASTRUCT* block)
+void StandinClient::State::sendAttach(HWND app, int32_t status)
 {
-    ReceivedCommand command{};
-    command.atMs = StandinClock();
-    command.sender = sender;
-    if (block) {
-        command.cbData = block->cbData;
-        command.dwData = block->dwData;
-        if (block->lpData && block->cbData > 0) {
-            const char* data = static_cast<const char*>(block->lpData);
-            const void* nul = std::memchr(data, 0, block->cbData);
-            command.hasNul = nul != nullptr;
-            command.text.assign(data, nul ? static_cast<const char*>(nul) - data : block->cbData);
-        }
+    transcript.write(">>", "attach " + AttachText(status));
+    SendMessageA(app, attachMsg, reinterpret_cast<WPARAM>(self()), status);
+    const double returned = ClockMs();
+    if (status == ATTACH_CONNECTED && !scenario.user.empty()) {
+        notify("CONNSTATUS ONLINE");
+        notify("CURRENTUSERHANDLE " + scenario.user);
+        notify("USERSTATUS ONLINE");
     }
+    std::lock_guard<std::mutex> lock(mutex);
+    lastAttachReturnedMs = returned;
+    ++attachesSent;
+    attached = attached || status == ATTACH_CONNECTED;
+    SetEvent(wake);
+}
+
+LRESULT StandinClient::State::onCommand(HWND sender, const COPYDATASTRUCT* block)
+{
+    ReceivedCommand command{std::string(), 0, sender, ClockMs()};
+    if (block && block->lpData && block->cbData > 0) {
+        const char* data = static_cast<const char*>(block->lpData);
+        const void* nul = std::memchr(data, 0, block->cbData);
+        command.cbData = block->cbData;
+        command.text.assign(data, nul ? static_cast<const char*>(nul) - data : block->cbData);
+    }
+    transcript.writeAt(command.atMs, "<-", command.text);
     std::function<void(const ReceivedCommand&)> callback;
-    ReplyMode mode;
-    DWORD delay;
-    LRESULT result;
-    std::map<std::string, std::string> partnerCopy;
     {
         std::lock_guard<std::mutex> lock(mutex);
         received.push_back(command);
         callback = hook;
-        mode = replyMode;
-        delay = replyDelayMs;
-        result = commandResult;
-        partnerCopy = partners;
-        wakeWaiters();
+        SetEvent(wake);
     }
     if (callback) {
         callback(command);
     }
-    if (mode == ReplyMode::None) {
-        return result;
+    if (scenario.replies == ScenarioReplies::None) {
+        return 1;
     }
-    HWND target = sender;
-    if (!IsWindow(target)) {
-        std::lock_guard<std::mutex> lock(mutex);
-        target = appWindow;
-    }
-    const std::vector<std::string> replies =
-        StandinReplies(command.text, [&partnerCopy](const std::string& id, std::string& partner) {
-            const auto it = partnerCopy.find(id);
-            if (it == partnerCopy.end()) {
-                return false;
-            }
-            partner = it->second;
-            return true;
-        });
-    if (mode == ReplyMode::Synchronous) {
-        for (const std::string& reply : replies) {
-            send(Pending{0, target, false, 0, reply});
+    const bool sync = scenario.replies == ScenarioReplies::Sync;
+    const double due = command.atMs + (sync ? 0.0 : scenario.replyDelayMs);
+    for (const std::string& reply : Replies(command.text, scenario.partners)) {
+        if (sync) {
+            notify(reply);
+        } else {
+            schedule(due, [this, reply] { notify(reply); });
         }
-    } else {
-        const double due = StandinClock() + delay;
-        for (const std::string& reply : replies) {
-            enqueue(Pending{due, target, false, 0, reply});
-        }
-        reschedule();
     }
-    return result;
+    std::string answered;
+    if (CallIdBetween(command.text, "SET CALL ", " STATUS INPROGRESS", answered)) {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            activeCalls.insert(answered);
+        }
+        tick(answered, 1, due + DURATION_TICK_MS);
+    }
+    runDue();
+    return 1;
 }
 
-void StandinClient::Impl::enqueue(Pending item)
+// A call's duration, once a second until the call ends.
+void StandinClient::State::tick(const std::string& callId, uint32_t seconds, double dueMs)
+{
+    schedule(dueMs, [this, callId, seconds, dueMs] {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            if (activeCalls.count(callId) == 0) {
+                return;
+            }
+        }
+        notify("CALL " + callId + " DURATION " + std::to_string(seconds));
+        tick(callId, seconds + 1, dueMs + DURATION_TICK_MS);
+    });
+}
+
+// Only on the window's thread: its timer belongs to it.
+void StandinClient::State::schedule(double dueMs, std::function<void()> action)
 {
     std::lock_guard<std::mutex> lock(mutex);
-    const auto at = std::upper_bound(pending.begin(), pending.end(), item.dueMs,
-                                     [](double due, const Pending& p) { return due < p.dueMs; });
-    pending.insert(at, std::move(item));
+    const auto at = std::upper_bound(queue.begin(), queue.end(), dueMs,
+                                     [](double due, const Timed& queued) { return due < queued.dueMs; });
+    queue.insert(at, Timed{dueMs, std::move(action)});
 }
 
 // Sends may re-enter this thread (a sent message is handled while it waits),
 // so no lock is held across them and each item is taken out before it runs.
-void StandinClient::Impl::runDue()
+void StandinClient::State::runDue()
 {
     for (;;) {
-        Pending item{};
+        Timed item;
         {
             std::lock_guard<std::mutex> lock(mutex);
-            if (pending.empty() || pending.front().dueMs > StandinClock()) {
+            if (queue.empty() || queue.front().dueMs > ClockMs()) {
                 break;
             }
-            item = std::move(pending.front());
-            pending.erase(pending.begin());
+            item = std::move(queue.front());
+            queue.erase(queue.begin());
         }
-        send(item);
-        if (item.isAttach) {
-            noteAttachReturned();
-        }
+        item.action();
     }
-    reschedule();
+    armTimer();
 }
 
-void StandinClient::Impl::noteAttachReturned()
+void StandinClient::State::armTimer()
 {
-    const double returned = StandinClock();
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!queue.empty() && window) {
+        const double wait = queue.front().dueMs - ClockMs();
+        SetTimer(window, QUEUE_TIMER, wait <= 0 ? USER_TIMER_MINIMUM : static_cast<UINT>(wait + 1), nullptr);
+    }
+}
+
+LRESULT StandinClient::State::notify(const std::string& text)
+{
+    HWND target;
     {
         std::lock_guard<std::mutex> lock(mutex);
-        lastAttachReturnedMs = returned;
-        ++attachesSent;
-        wakeWaiters();
+        target = appWindow;
     }
+    transcript.write("->", text);
+    COPYDATASTRUCT block{0, static_cast<DWORD>(text.size() + 1), const_cast<char*>(text.c_str())};
+    return SendMessageA(target, WM_COPYDATA, reinterpret_cast<WPARAM>(self()), reinterpret_cast<LPARAM>(&block));
 }
 
-void StandinClient::Impl::wakeWaiters()
+HWND StandinClient::State::self() const
 {
-    for (HANDLE waiter : waiters) {
-        SetEvent(waiter);
-    }
+    std::lock_guard<std::mutex> lock(mutex);
+    return window;
 }
 
-bool StandinClient::Impl::waitForArrival(const std::function<bool()>& done, DWORD timeoutMs)
-{
-    const HANDLE wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (!wake) {
-        return WaitPumping(done, timeoutMs);
-    }
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        waiters.push_back(wake);
-    }
-    const bool met = WaitPumping(done, timeoutMs, wake);
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        waiters.erase(std::find(waiters.begin(), waiters.end(), wake));
-    }
-    CloseHandle(wake);
-    return met;
-}
-
-void StandinClient::Impl::reschedule()
-{
-    double due;
-    HWND hWnd;
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        if (pending.empty() || !window) {
-            return;
-        }
-        due = pending.front().dueMs;
-        hWnd = window;
-    }
-    const double wait = due - StandinClock();
-    const UINT ms = wait <= 0 ? USER_TIMER_MINIMUM : static_cast<UINT>(wait + 1);
-    SetTimer(hWnd, kScheduleTimer, ms, nullptr);
-}
-
-LRESULT StandinClient::Impl::send(const Pending& item) const
-{
-    HWND self;
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        self = window;
-    }
-    if (item.isAttach) {
-        return SendMessageA(item.target, attachMsg, reinterpret_cast<WPARAM>(self), item.status);
-    }
-    COPYDATASTRUCT block{0, static_cast<DWORD>(item.text.size() + 1), const_cast<char*>(item.text.c_str())};
-    return SendMessageA(item.target, WM_COPYDATA, reinterpret_cast<WPARAM>(self), reinterpret_cast<LPARAM>(&block));
-}
-
-StandinClient::StandinClient() : m_impl(new Impl) {}
+StandinClient::StandinClient(Scenario scenario) : m_state(new State(std::move(scenario))) {}
 
 StandinClient::~StandinClient()
 {
     stop();
-    // A thread that did not end still uses its state.
-    if (!m_impl->orphaned) {
-        delete m_impl;
+    if (m_state->foreign) {
+        DestroyWindow(m_state->foreign);
     }
+    // A thread that did not end still uses its state.
+    if (!m_state->orphaned) {
+        CloseHandle(m_state->wake);
+        delete m_state;
+    }
+}
+
+bool StandinClient::writeTranscriptTo(const std::string& path)
+{
+    return m_state->transcript.open(path);
 }
 
 bool StandinClient::start()
 {
-    if (m_impl->thread) {
+    if (m_state->thread) {
         return true;
     }
-    m_impl->readyEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!m_impl->readyEvent) {
-        return false;
-    }
-    m_impl->thread = CreateThread(nullptr, 0, Impl::threadMain, m_impl, 0, nullptr);
+    m_state->foreign = CreateWindowExA(0, "STATIC", "foreign", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                       GetModuleHandleA(nullptr), nullptr);
+    m_state->ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    m_state->thread = CreateThread(nullptr, 0, State::threadMain, m_state, 0, nullptr);
     bool ready = false;
-    if (m_impl->thread) {
-        const HANDLE both[2] = {m_impl->readyEvent, m_impl->thread};
+    if (m_state->thread) {
+        const HANDLE both[2] = {m_state->ready, m_state->thread};
         ready = WaitForMultipleObjects(2, both, FALSE, INFINITE) == WAIT_OBJECT_0;
         if (!ready) {
-            CloseHandle(m_impl->thread);
-            m_impl->thread = nullptr;
+            CloseHandle(m_state->thread);
+            m_state->thread = nullptr;
         }
     }
-    CloseHandle(m_impl->readyEvent);
-    m_impl->readyEvent = nullptr;
+    CloseHandle(m_state->ready);
+    if (ready) {
+        m_state->transcript.write("==", "ready " + Hex(apiWindow()));
+    }
     return ready;
 }
 
 void StandinClient::stop()
 {
-    if (!m_impl->thread) {
+    if (!m_state->thread) {
         return;
     }
     PostMessageA(apiWindow(), WM_CLOSE, 0, 0);
     // The stand-in may be sending to a window of this thread: let such sends
     // through while waiting, or both threads would wait for each other.
     const ULONGLONG deadline = GetTickCount64() + 5000;
-    bool ended = false;
-    for (;;) {
+    DWORD woke;
+    do {
         const ULONGLONG now = GetTickCount64();
         const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
-        const DWORD woke = MsgWaitForMultipleObjects(1, &m_impl->thread, FALSE, left, QS_SENDMESSAGE);
-        if (woke == WAIT_OBJECT_0 + 1) {
-            MSG msg;
-            PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-            continue;
-        }
-        ended = woke == WAIT_OBJECT_0;
-        break;
-    }
-    CloseHandle(m_impl->thread);
-    m_impl->thread = nullptr;
-    m_impl->orphaned = !ended;
-    std::lock_guard<std::mutex> lock(m_impl->mutex);
-    m_impl->window = nullptr;
-    m_impl->pending.clear();
-}
-
-void StandinClient::setAttachScript(std::vector<AttachStep> steps)
-{
-    std::lock_guard<std::mutex> lock(m_impl->mutex);
-    m_impl->scripts.clear();
-    m_impl->scripts.push_back(std::move(steps));
-    m_impl->sameScriptForEveryDiscover = true;
-}
-
-void StandinClient::setAttachScripts(std::vector<std::vector<AttachStep>> perDiscover)
-{
-    std::lock_guard<std::mutex> lock(m_impl->mutex);
-    m_impl->scripts = std::move(perDiscover);
-    m_impl->sameScriptForEveryDiscover = false;
+        woke = MsgWaitForMultipleObjects(1, &m_state->thread, FALSE, left, QS_SENDMESSAGE);
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    } while (woke == WAIT_OBJECT_0 + 1);
+    CloseHandle(m_state->thread);
+    m_state->thread = nullptr;
+    m_state->orphaned = woke != WAIT_OBJECT_0;
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    m_state->window = nullptr;
+    m_state->queue.clear();
 }
 
 void StandinClient::acceptDiscoverOnlyFrom(DWORD processId)
 {
-    std::lock_guard<std::mutex> lock(m_impl->mutex);
-    m_impl->discoverProcess = processId;
-}
-
-void StandinClient::setReplyMode(ReplyMode mode, DWORD replyDelayMs)
-{
-    std::lock_guard<std::mutex> lock(m_impl->mutex);
-    m_impl->replyMode = mode;
-    m_impl->replyDelayMs = replyDelayMs;
-}
-
-void StandinClient::setPartner(const std::string& callId, const std::string& partner)
-{
-    std::lock_guard<std::mutex> lock(m_impl->mutex);
-    m_impl->partners[callId] = partner;
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    m_state->discoverProcess = processId;
 }
 
 void StandinClient::setCommandHook(std::function<void(const ReceivedCommand&)> hook)
 {
-    std::lock_guard<std::mutex> lock(m_impl->mutex);
-    m_impl->hook = std::move(hook);
-}
-
-void StandinClient::setCommandResult(LRESULT result)
-{
-    std::lock_guard<std::mutex> lock(m_impl->mutex);
-    m_impl->commandResult = result;
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    m_state->hook = std::move(hook);
 }
 
 HWND StandinClient::apiWindow() const
 {
-    std::lock_guard<std::mutex> lock(m_impl->mutex);
-    return m_impl->window;
+    return m_state->self();
 }
 
 HWND StandinClient::appWindow() const
 {
-    std::lock_guard<std::mutex> lock(m_impl->mutex);
-    return m_impl->appWindow;
-}
-
-int StandinClient::discoverCount() const
-{
-    std::lock_guard<std::mutex> lock(m_impl->mutex);
-    return m_impl->discovers;
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    return m_state->appWindow;
 }
 
 double StandinClient::lastDiscoverMs() const
 {
-    std::lock_guard<std::mutex> lock(m_impl->mutex);
-    return m_impl->lastDiscoverMs;
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    return m_state->lastDiscoverMs;
 }
 
 double StandinClient::lastAttachReturnedMs() const
 {
-    std::lock_guard<std::mutex> lock(m_impl->mutex);
-    return m_impl->lastAttachReturnedMs;
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    return m_state->lastAttachReturnedMs;
 }
 
 int StandinClient::attachesSent() const
 {
-    std::lock_guard<std::mutex> lock(m_impl->mutex);
-    return m_impl->attachesSent;
-}
-
-LRESULT StandinClient::sendAttach(LPARAM status)
-{
-    return m_impl->send(Impl::Pending{0, appWindow(), true, status, std::string()});
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    return m_state->attachesSent;
 }
 
 LRESULT StandinClient::notify(const std::string& text)
 {
-    return m_impl->send(Impl::Pending{0, appWindow(), false, 0, text});
+    return m_state->notify(text);
 }
 
 LRESULT StandinClient::sendBlock(const void* data, DWORD cbData, HWND fromWindow)
 {
-    COPYDATASTRUCT block{0, cbData, const_cast<void*>(data)};
-    return SendMessageA(appWindow(), WM_COPYDATA, reinterpret_cast<WPARAM>(fromWindow),
-                        reinterpret_cast<LPARAM>(&block));
-}
-
-BOOL StandinClient::broadcastAttach(LPARAM status)
-{
-    return PostMessageA(HWND_BROADCAST, m_impl->attachMsg, reinterpret_cast<WPARAM>(apiWindow()), status);
-}
-
-void StandinClient::notifyLater(const std::string& text, DWORD delayMs)
-{
-    m_impl->enqueue(Impl::Pending{StandinClock() + delayMs, appWindow(), false, 0, text});
-    PostMessageA(apiWindow(), WM_STANDIN_RESCHEDULE, 0, 0);
-}
-
-bool StandinClient::hang(DWORD ms)
-{
-    const HANDLE started = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!started) {
-        return false;
-    }
-    bool hung = false;
-    if (PostMessageA(apiWindow(), WM_STANDIN_HANG, ms, reinterpret_cast<LPARAM>(started))) {
-        hung = WaitForSingleObject(started, HANG_START_TIMEOUT_MS) == WAIT_OBJECT_0;
-    }
-    // A hang that has not begun yet still signals it: leave the event open then.
-    if (hung) {
-        CloseHandle(started);
-    }
-    return hung;
+    return m_state->sendBlock(data, cbData, fromWindow);
 }
 
 LRESULT StandinClient::notifyWithin(HWND target, const std::string& text, DWORD timeoutMs)
@@ -639,68 +500,39 @@ LRESULT StandinClient::notifyWithin(HWND target, const std::string& text, DWORD 
 
 double StandinClient::timedBurst(HWND target, const std::vector<std::string>& texts, DWORD timeoutMs)
 {
-    if (texts.empty()) {
-        return 0;
-    }
-    const HWND self = apiWindow();
-    const double start = StandinClock();
+    const HWND from = apiWindow();
+    const double start = ClockMs();
     for (const std::string& text : texts) {
-        SendTextWithin(self, target, text, timeoutMs);
+        SendTextWithin(from, target, text, timeoutMs);
     }
-    return (StandinClock() - start) * 1000.0 / static_cast<double>(texts.size());
+    return texts.empty() ? 0 : (ClockMs() - start) * 1000.0 / static_cast<double>(texts.size());
 }
 
 std::vector<ReceivedCommand> StandinClient::commands() const
 {
-    std::lock_guard<std::mutex> lock(m_impl->mutex);
-    return m_impl->received;
-}
-
-std::vector<std::string> StandinClient::commandTexts() const
-{
-    std::lock_guard<std::mutex> lock(m_impl->mutex);
-    std::vector<std::string> texts;
-    for (const ReceivedCommand& command : m_impl->received) {
-        texts.push_back(command.text);
-    }
-    return texts;
-}
-
-size_t StandinClient::commandCount() const
-{
-    std::lock_guard<std::mutex> lock(m_impl->mutex);
-    return m_impl->received.size();
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    return m_state->received;
 }
 
 void StandinClient::clearCommands()
 {
-    std::lock_guard<std::mutex> lock(m_impl->mutex);
-    m_impl->received.clear();
-}
-
-bool StandinClient::waitForCommandCount(size_t count, DWORD timeoutMs) const
-{
-    return WaitPumping([this, count] { return commandCount() >= count; }, timeoutMs);
-}
-
-bool StandinClient::waitForDiscoverCount(int count, DWORD timeoutMs) const
-{
-    return WaitPumping([this, count] { return discoverCount() >= count; }, timeoutMs);
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    m_state->received.clear();
 }
 
 bool StandinClient::waitForAttachesSent(int count, DWORD timeoutMs) const
 {
-    return m_impl->waitForArrival([this, count] { return attachesSent() >= count; }, timeoutMs);
+    return WaitUntil([this, count] { return attachesSent() >= count; }, timeoutMs, timeoutMs, m_state->wake);
 }
 
 bool StandinClient::waitForCommandStartingWith(const std::string& head, size_t from, DWORD timeoutMs,
                                                ReceivedCommand* found, size_t* index) const
 {
     const auto match = [this, &head, from, found, index] {
-        std::lock_guard<std::mutex> lock(m_impl->mutex);
-        for (size_t i = from; i < m_impl->received.size(); ++i) {
-            if (m_impl->received[i].text.compare(0, head.size(), head) == 0) {
-                *found = m_impl->received[i];
+        std::lock_guard<std::mutex> lock(m_state->mutex);
+        for (size_t i = from; i < m_state->received.size(); ++i) {
+            if (m_state->received[i].text.compare(0, head.size(), head) == 0) {
+                *found = m_state->received[i];
                 if (index) {
                     *index = i;
                 }
@@ -709,5 +541,169 @@ bool StandinClient::waitForCommandStartingWith(const std::string& head, size_t f
         }
         return false;
     };
-    return m_impl->waitForArrival(match, timeoutMs);
+    return WaitUntil(match, timeoutMs, timeoutMs, m_state->wake);
+}
+
+bool StandinClient::State::failed(const ScenarioStep& step, const std::string& why)
+{
+    transcript.write("!!", "line " + std::to_string(step.line) + ": " + why);
+    return false;
+}
+
+bool StandinClient::State::await(const ScenarioStep& step, const std::function<bool()>& done)
+{
+    return WaitUntil(done, step.number, AWAIT_POLL_MS, wake) ||
+           failed(step, "timed out after " + std::to_string(step.number) + " ms");
+}
+
+bool StandinClient::State::programStep(const ScenarioStep& step)
+{
+    const HWND dialog = FindWindowA(MAIN_DIALOG_CLASS, MAIN_DIALOG_TITLE);
+    if (dialog == nullptr) {
+        return failed(step, "no Skype Ringlock window");
+    }
+    if (step.kind == StepKind::ProgramExit) {
+        transcript.write("==", "program-exit: IDM_EXIT posted to " + Hex(dialog));
+        PostMessageA(dialog, WM_COMMAND, IDM_EXIT, 0);
+        return true;
+    }
+    RECT rect{};
+    GetWindowRect(dialog, &rect);
+    const LONG width = static_cast<LONG>(step.count);
+    const LONG height = static_cast<LONG>(step.number);
+    transcript.write("==", "program-size " + std::to_string(width) + "x" + std::to_string(height));
+    SetWindowPos(dialog, nullptr, std::max(0L, (rect.left + rect.right - width) / 2),
+                 std::max(0L, (rect.top + rect.bottom - height) / 2), width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    return true;
+}
+
+// The timeline goes on during the hang, so what follows it (a program-exit,
+// a wait) happens while the client's window takes no messages.
+bool StandinClient::State::hang(const ScenarioStep& step)
+{
+    const bool forever = step.number == HANG_FOREVER;
+    transcript.write("==", forever ? std::string("hang forever") : "hang " + std::to_string(step.number));
+    const HANDLE started = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    const bool hung = PostMessageA(self(), WM_STANDIN_HANG, forever ? INFINITE : step.number,
+                                   reinterpret_cast<LPARAM>(started)) &&
+                      WaitForSingleObject(started, HANG_START_TIMEOUT_MS) == WAIT_OBJECT_0;
+    // A hang that has not begun yet still signals it: leave the event open then.
+    if (hung) {
+        CloseHandle(started);
+    }
+    return hung || failed(step, "the client window did not hang");
+}
+
+LRESULT StandinClient::State::sendBlock(const void* data, DWORD cbData, HWND from) const
+{
+    COPYDATASTRUCT block{0, cbData, const_cast<void*>(data)};
+    HWND target;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        target = appWindow;
+    }
+    return SendMessageA(target, WM_COPYDATA, reinterpret_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&block));
+}
+
+bool StandinClient::State::runStep(const ScenarioStep& step)
+{
+    const std::string call = "CALL " + step.text + " ";
+    switch (step.kind) {
+    case StepKind::Wait:
+        Sleep(step.number);
+        return true;
+    case StepKind::Notify:
+        notify(step.text);
+        return true;
+    case StepKind::NoNul:
+        transcript.write("->nonul", step.text);
+        sendBlock(step.text.data(), static_cast<DWORD>(step.text.size()), self());
+        return true;
+    case StepKind::Foreign:
+        transcript.write("->foreign", step.text);
+        sendBlock(step.text.c_str(), static_cast<DWORD>(step.text.size() + 1), foreign);
+        return true;
+    case StepKind::Ring:
+        notify(call + "CONF_ID 0");
+        for (uint32_t i = 0; i < step.count; ++i) {
+            Sleep(i > 0 ? step.number : 0);
+            notify(call + "STATUS RINGING");
+        }
+        return true;
+    case StepKind::Finish:
+    case StepKind::Miss: {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            activeCalls.erase(step.text);
+        }
+        notify(call + (step.kind == StepKind::Finish ? "STATUS FINISHED" : "STATUS MISSED"));
+        return true;
+    }
+    case StepKind::Burst:
+        for (uint32_t i = 0; i < step.count; ++i) {
+            Sleep(i > 0 ? step.number : 0);
+            notify(BackgroundLine(i));
+        }
+        transcript.write("==", "burst of " + std::to_string(step.count) + " done");
+        return true;
+    case StepKind::Announce:
+        transcript.write(">>", "broadcast attach " + AttachText(step.status));
+        PostMessageA(HWND_BROADCAST, attachMsg, reinterpret_cast<WPARAM>(self()), step.status);
+        return true;
+    case StepKind::Mark:
+        transcript.write("==", step.text);
+        return true;
+    case StepKind::ProgramExit:
+    case StepKind::ProgramSize:
+        return programStep(step);
+    case StepKind::Hang:
+        return hang(step);
+    case StepKind::Crash:
+        transcript.write("==", "crash");
+        TerminateProcess(GetCurrentProcess(), CRASH_EXIT_CODE);
+        return false;
+    case StepKind::AwaitAttached:
+        return await(step, [this] {
+            std::lock_guard<std::mutex> lock(mutex);
+            return attached;
+        });
+    case StepKind::AwaitDiscover: {
+        std::unique_lock<std::mutex> lock(mutex);
+        const int before = discovers;
+        lock.unlock();
+        return await(step, [this, before] {
+            std::lock_guard<std::mutex> relock(mutex);
+            return discovers > before;
+        });
+    }
+    case StepKind::AwaitCommand:
+        return await(step, [this, &step] {
+            std::lock_guard<std::mutex> lock(mutex);
+            return std::any_of(received.begin(), received.end(),
+                               [&step](const ReceivedCommand& command) { return command.text == step.text; });
+        });
+    case StepKind::AwaitFile:
+        return await(step, [&step] { return GetFileAttributesA(step.text.c_str()) != INVALID_FILE_ATTRIBUTES; });
+    case StepKind::AwaitGone:
+        return await(step, [this] {
+            std::lock_guard<std::mutex> lock(mutex);
+            return appWindow != nullptr && !IsWindow(appWindow);
+        });
+    case StepKind::End:
+        break;
+    }
+    return true;
+}
+
+bool StandinClient::play()
+{
+    bool ok = true;
+    for (const ScenarioStep& step : m_state->scenario.steps) {
+        if (step.kind == StepKind::End) {
+            break;
+        }
+        ok = m_state->runStep(step) && ok;
+    }
+    m_state->transcript.write("==", ok ? "end" : "end with failures");
+    return ok;
 }

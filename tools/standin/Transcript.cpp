@@ -1,40 +1,12 @@
 #include "tools/standin/Transcript.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
-#include "tools/standin/StandinClient.h"
+#include "tools/harness/Harness.h"
 
-Transcript::~Transcript()
-{
-    if (m_file != nullptr) {
-        std::fclose(m_file);
-    }
-}
+namespace {
 
-bool Transcript::open(const std::string& path)
-{
-    m_file = std::fopen(path.c_str(), "wb");
-    return m_file != nullptr;
-}
-
-void Transcript::write(const std::string& tag, const std::string& text)
-{
-    writeAt(StandinClock(), tag, text);
-}
-
-void Transcript::writeAt(double atMs, const std::string& tag, const std::string& text)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_file == nullptr) {
-        return;
-    }
-    std::fprintf(m_file, "%.3f %s %s\n", atMs, tag.c_str(), EscapeTranscriptText(text).c_str());
-    std::fflush(m_file);
-}
-
-std::string EscapeTranscriptText(const std::string& text)
+std::string Escape(const std::string& text)
 {
     static const char HEX[] = "0123456789ABCDEF";
     std::string out;
@@ -52,7 +24,7 @@ std::string EscapeTranscriptText(const std::string& text)
     return out;
 }
 
-std::string UnescapeTranscriptText(const std::string& text)
+std::string Unescape(const std::string& text)
 {
     std::string out;
     out.reserve(text.size());
@@ -67,10 +39,39 @@ std::string UnescapeTranscriptText(const std::string& text)
     return out;
 }
 
+}  // namespace
+
+Transcript::~Transcript()
+{
+    if (m_file != nullptr) {
+        std::fclose(m_file);
+    }
+}
+
+bool Transcript::open(const std::string& path)
+{
+    m_file = std::fopen(path.c_str(), "wb");
+    return m_file != nullptr;
+}
+
+void Transcript::write(const std::string& tag, const std::string& text)
+{
+    writeAt(ClockMs(), tag, text);
+}
+
+void Transcript::writeAt(double atMs, const std::string& tag, const std::string& text)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_file == nullptr) {
+        return;
+    }
+    std::fprintf(m_file, "%.3f %s %s\n", atMs, tag.c_str(), Escape(text).c_str());
+    std::fflush(m_file);
+}
+
 std::vector<TranscriptLine> ReadTranscript(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string all = ReadFileBytes(Widen(path));
     std::vector<TranscriptLine> lines;
     size_t start = 0;
     for (size_t end = all.find('\n'); end != std::string::npos; start = end + 1, end = all.find('\n', start)) {
@@ -82,7 +83,7 @@ std::vector<TranscriptLine> ReadTranscript(const std::string& path)
         }
         lines.push_back(TranscriptLine{std::strtod(line.substr(0, first).c_str(), nullptr),
                                        line.substr(first + 1, second - first - 1),
-                                       UnescapeTranscriptText(line.substr(second + 1))});
+                                       Unescape(line.substr(second + 1))});
     }
     return lines;
 }

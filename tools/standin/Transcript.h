@@ -7,7 +7,7 @@
 #include <vector>
 
 // The timestamped record that the stand-in programs write, one line per event:
-// "<ms> <tag> <text>", where <ms> is StandinClock() (the same clock in every
+// "<ms> <tag> <text>", where <ms> is ClockMs() (the same clock in every
 // process of a machine), so the records of several programs can be merged.
 // Control bytes and backslashes in the text are written as \xNN.
 //
@@ -38,8 +38,6 @@ private:
     std::FILE* m_file = nullptr;
 };
 
-std::string EscapeTranscriptText(const std::string& text);
-std::string UnescapeTranscriptText(const std::string& text);
 // The lines of a transcript file written so far; a last line without its line
 // end (still being written) is left out.
 std::vector<TranscriptLine> ReadTranscript(const std::string& path);

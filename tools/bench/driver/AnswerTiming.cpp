@@ -8,15 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "answer/Engine.h"
 #include "tools/bench/driver/Phases.h"
 
 namespace bench {
 
 namespace {
-
-constexpr double ANSWER_DELAY_MS = 2500.0;
-constexpr double VIDEO_DELAY_MS = 1000.0;
-constexpr double MAXIMISE_DELAY_MS = 1000.0;
 
 struct CallErrors {
     std::vector<double> answer;
@@ -28,13 +25,13 @@ struct CallErrors {
 double RingAndReply(TestBed& bed, int call)
 {
     const std::string id = std::to_string(call);
-    const size_t before = bed.client().commandCount();
+    const size_t before = bed.client().commands().size();
     bed.notifyRinglock("CALL " + id + " STATUS RINGING");
     ReceivedCommand query;
     if (!bed.client().waitForCommandStartingWith("GET CALL " + id + " PARTNER_HANDLE", before, 2000, &query)) {
         Fail("no partner query for call " + id);
     }
-    const double sent = StandinClock();
+    const double sent = ClockMs();
     bed.notifyRinglock("CALL " + id + " PARTNER_HANDLE " + ContactName(LISTED_ROW));
     return sent;
 }
@@ -48,7 +45,7 @@ bool AnswerCalls(TestBed& bed, int firstCall, CallErrors* errors)
 {
     StandinClient& client = bed.client();
     const int calls = bed.options().calls;
-    size_t from = client.commandCount();
+    size_t from = client.commands().size();
     double replySent = RingAndReply(bed, firstCall);
     for (int i = 0; i < calls; ++i) {
         const std::string id = std::to_string(firstCall + i);
@@ -60,7 +57,7 @@ bool AnswerCalls(TestBed& bed, int firstCall, CallErrors* errors)
         }
         errors->answer.push_back(answered.atMs - replySent - ANSWER_DELAY_MS);
         from = at + 1;
-        const double videoSent = StandinClock();
+        const double videoSent = ClockMs();
         bed.notifyRinglock("CALL " + id + " VIDEO_SEND_STATUS AVAILABLE");
         if (i + 1 < calls) {
             replySent = RingAndReply(bed, firstCall + i + 1);
@@ -72,8 +69,8 @@ bool AnswerCalls(TestBed& bed, int firstCall, CallErrors* errors)
             Fail(std::string("call ") + id + ": no video or maximise command");
             return false;
         }
-        errors->video.push_back(video.atMs - videoSent - VIDEO_DELAY_MS);
-        errors->maximise.push_back(maximised.atMs - video.atMs - MAXIMISE_DELAY_MS);
+        errors->video.push_back(video.atMs - videoSent - START_VIDEO_DELAY_MS);
+        errors->maximise.push_back(maximised.atMs - video.atMs - MAXIMIZE_DELAY_MS);
     }
     return true;
 }
@@ -106,8 +103,9 @@ std::string TimerReference(const Findings& findings)
 void ReportMode(const Findings& findings, bool hidden)
 {
     const char* names[3] = {"answer", "video", "maximise"};
-    const char* delays[3] = {"2500 ms after the partner reply", "1000 ms after video available",
-                             "1000 ms after the video command"};
+    const std::string delays[3] = {std::to_string(ANSWER_DELAY_MS) + " ms after the partner reply",
+                                   std::to_string(START_VIDEO_DELAY_MS) + " ms after video available",
+                                   std::to_string(MAXIMIZE_DELAY_MS) + " ms after the video command"};
     const std::vector<Stats>& s = findings.answer.at(hidden);
     const char* mode = hidden ? "hidden" : "shown";
     const double extra = hidden ? 0.0 : findings.shownAppendMs;

@@ -21,8 +21,8 @@ constexpr double LAST_TIMER_MARGIN_MS = 2600;
 
 struct IdlePrograms {
     Ring ring;
-    Child plain;
-    Child poller;
+    ChildProcess plain;
+    ChildProcess poller;
     Relay base;
     HWND plainDialog = nullptr;
     HWND pollerDialog = nullptr;
@@ -55,9 +55,9 @@ DWORD WINAPI BareTimers(LPVOID param)
 {
     auto* self = static_cast<TimerThread*>(param);
     HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    for (int i = 0; StandinClock() + LAST_TIMER_MARGIN_MS < self->untilMs; ++i) {
+    for (int i = 0; ClockMs() + LAST_TIMER_MARGIN_MS < self->untilMs; ++i) {
         const UINT delay = TimerDelay(i);
-        const double start = StandinClock();
+        const double start = ClockMs();
         SetTimer(window, 1, delay, nullptr);
         MSG msg;
         while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -66,7 +66,7 @@ DWORD WINAPI BareTimers(LPVOID param)
             }
             DispatchMessageA(&msg);
         }
-        self->errors.push_back(StandinClock() - start - delay);
+        self->errors.push_back(ClockMs() - start - delay);
         KillTimer(window, 1);
     }
     DestroyWindow(window);
@@ -78,17 +78,16 @@ bool StartIdlePrograms(TestBed& bed, IdlePrograms* p)
     if (!bed.startRinglock("-m", &p->ring)) {
         return false;
     }
-    if (!Launch(bed.programPath("bench_static.exe"), "plain", std::string(), &p->plain) ||
-        !Launch(bed.programPath("bench_static.exe"), "poll", std::string(), &p->poller) ||
+    if (!bed.launch("bench_static.exe", "plain", &p->plain) || !bed.launch("bench_static.exe", "poll", &p->poller) ||
         !bed.startRelay("-m rows=100", &p->base)) {
         Fail("cannot start the idle references");
         bed.endRinglock(&p->ring);
         return false;
     }
-    Resume(p->plain);
-    Resume(p->poller);
-    p->plainDialog = WaitWindowOf(p->plain, DIALOG_CLASS, STATIC_TITLE, 10000);
-    p->pollerDialog = WaitWindowOf(p->poller, DIALOG_CLASS, STATIC_TITLE, 10000);
+    p->plain.resume();
+    p->poller.resume();
+    p->plainDialog = AwaitWindowOf(p->plain, DIALOG_CLASS, BENCH_STATIC_TITLE);
+    p->pollerDialog = AwaitWindowOf(p->poller, DIALOG_CLASS, BENCH_STATIC_TITLE);
     return true;
 }
 
@@ -111,10 +110,10 @@ std::vector<double> TimeBaselinePath(TestBed& bed, const Relay& base, double end
 {
     std::vector<double> errors;
     StandinClient& client = bed.client();
-    for (int i = 0; StandinClock() + LAST_TIMER_MARGIN_MS < endMs; ++i) {
+    for (int i = 0; ClockMs() + LAST_TIMER_MARGIN_MS < endMs; ++i) {
         const UINT delay = TimerDelay(i);
-        const size_t from = client.commandCount();
-        const double sent = StandinClock();
+        const size_t from = client.commands().size();
+        const double sent = ClockMs();
         client.notifyWithin(base.link, std::string(TIMER_PREFIX) + std::to_string(delay), TestBed::SEND_TIMEOUT_MS);
         ReceivedCommand fired;
         if (!client.waitForCommandStartingWith(FIRED_TEXT, from, delay + 2000, &fired)) {
@@ -189,18 +188,18 @@ void MeasureIdleCost(TestBed& bed, Findings* out)
         Fail("the Linux processes of the idle programs were not found");
     }
     const IdleSample before = SampleIdle(pids);
-    const double start = StandinClock();
+    const double start = ClockMs();
     const double end = start + bed.options().idleSeconds * 1000.0;
 
     TimerThread bare;
     bare.untilMs = end;
     bare.thread = CreateThread(nullptr, 0, BareTimers, &bare, 0, nullptr);
     const std::vector<double> pathErrors = TimeBaselinePath(bed, programs.base, end);
-    const double left = end - StandinClock();
+    const double left = end - ClockMs();
     if (left > 0) {
         Sleep(static_cast<DWORD>(left));
     }
-    const double seconds = (StandinClock() - start) / 1000.0;
+    const double seconds = (ClockMs() - start) / 1000.0;
     const IdleSample after = SampleIdle(pids);
     WaitForSingleObject(bare.thread, 5000);
     CloseHandle(bare.thread);

@@ -6,25 +6,15 @@
 #include <sstream>
 #include <vector>
 
+#include "tools/harness/Harness.h"
+
 namespace bench {
 
 namespace {
 
-std::string ReadWholeFile(const std::string& path)
+std::string ReadProcFile(const std::string& path)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return std::string();
-    }
-    std::string text;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) {
-        text.append(buffer, got);
-    }
-    CloseHandle(file);
-    return text;
+    return ReadFileBytes(Widen(path));
 }
 
 // The entries of a /proc folder that are numbers: processes or threads.
@@ -53,7 +43,7 @@ long long FieldOf(const std::string& text, const char* key)
 
 long long LinuxPrivateKb(const std::string& unixPid)
 {
-    const std::string rollup = ReadWholeFile("Z:\\proc\\" + unixPid + "\\smaps_rollup");
+    const std::string rollup = ReadProcFile("Z:\\proc\\" + unixPid + "\\smaps_rollup");
     const long long clean = FieldOf(rollup, "Private_Clean:");
     const long long dirty = FieldOf(rollup, "Private_Dirty:");
     return clean < 0 || dirty < 0 ? -1 : clean + dirty;
@@ -84,7 +74,7 @@ long long CommittedPrivateKb(HANDLE process)
 std::string UnixPidOf(const std::string& marker)
 {
     for (const std::string& pid : NumberedEntries("Z:\\proc")) {
-        std::string line = ReadWholeFile("Z:\\proc\\" + pid + "\\cmdline");
+        std::string line = ReadProcFile("Z:\\proc\\" + pid + "\\cmdline");
         std::replace(line.begin(), line.end(), '\0', ' ');
         if (line.find(marker) != std::string::npos) {
             return pid;
@@ -98,14 +88,14 @@ SchedSample SampleSched(const std::string& unixPid)
     SchedSample sample;
     const std::string base = "Z:\\proc\\" + unixPid + "\\task";
     for (const std::string& tid : NumberedEntries(base)) {
-        std::istringstream sched(ReadWholeFile(base + "\\" + tid + "\\schedstat"));
+        std::istringstream sched(ReadProcFile(base + "\\" + tid + "\\schedstat"));
         double ns = 0;
         double wait = 0;
         long long runs = 0;
         sched >> ns >> wait >> runs;
         sample.cpuMs += ns / 1e6;
         sample.runs += runs;
-        const std::string status = ReadWholeFile(base + "\\" + tid + "\\status");
+        const std::string status = ReadProcFile(base + "\\" + tid + "\\status");
         sample.switches +=
             FieldOf(status, "\nvoluntary_ctxt_switches:") + FieldOf(status, "\nnonvoluntary_ctxt_switches:");
         ++sample.threads;

@@ -6,21 +6,21 @@
 // burst each, one program at a time, since two shown windows would cover each
 // other.
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "tools/bench/BenchCommon.h"
+#include "app/LogView.h"
 #include "tools/bench/driver/Phases.h"
-#include "tools/standin/RemoteListView.h"
+#include "ui/ListView.h"
 
 namespace bench {
 
 namespace {
-
-// Ringlock's log repaints a burst this long after its last line.
-constexpr int LOG_BURST_GAP_MS = 50;
 
 struct BurstResult {
     double us = 0;     // wall time per message, as the sender sees it
@@ -43,8 +43,8 @@ struct RelayFigures {
 bool LogHoldsTail(HWND list, const std::vector<std::string>& texts, std::string* problem)
 {
     const std::vector<std::string> rows = ReadRemoteListView(list);
-    const size_t expected = std::min<size_t>(LOG_ROWS, texts.size());
-    if (rows.size() > static_cast<size_t>(LOG_ROWS) || rows.size() < expected) {
+    const size_t expected = std::min<size_t>(LOG_MAX_ROWS, texts.size());
+    if (rows.size() > static_cast<size_t>(LOG_MAX_ROWS) || rows.size() < expected) {
         *problem = "holds " + std::to_string(rows.size()) + " rows";
         return false;
     }
@@ -83,9 +83,9 @@ double RepaintMs(HWND list)
 {
     std::vector<double> times;
     for (int i = 0; i < 3; ++i) {
-        const double start = StandinClock();
+        const double start = ClockMs();
         RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        times.push_back(StandinClock() - start);
+        times.push_back(ClockMs() - start);
     }
     return Summarise(times).median;
 }
@@ -111,14 +111,14 @@ bool StartWithHeldCall(TestBed& bed, bool hidden, Ring* ring)
 BurstResult RinglockBurst(TestBed& bed, const Ring& ring, const std::string& ringPid,
                           const std::vector<std::string>& texts, int rep, RelayFigures* f)
 {
-    const size_t commandsBefore = bed.client().commandCount();
+    const size_t commandsBefore = bed.client().commands().size();
     const BurstResult r = MeasureBurst(bed, bed.client().appWindow(), ring.log, ringPid, texts, "Ringlock");
     f->ringUs.push_back(r.us);
     f->ringCpu.push_back(r.cpuUs);
-    if (bed.client().commandCount() != commandsBefore) {
+    if (bed.client().commands().size() != commandsBefore) {
         Fail("Ringlock sent a command during the burst: " + bed.client().commands()[commandsBefore].text);
     }
-    (rep == 0 ? f->afterFirst : f->afterLast) = MemoryOf(ring.child.pi.hProcess, ringPid);
+    (rep == 0 ? f->afterFirst : f->afterLast) = MemoryOf(ring.child.handle(), ringPid);
     if (rep == 0) {
         f->afterLast = f->afterFirst;
     }
@@ -229,7 +229,7 @@ void MeasureRelayMode(TestBed& bed, const std::vector<std::string>& texts, bool 
     RelayFigures f;
     f.rows = static_cast<int>(SendMessageA(ring.log, LVM_GETITEMCOUNT, 0, 0));
     const std::string ringPid = bed.ringlockUnixPid();
-    f.before = MemoryOf(ring.child.pi.hProcess, ringPid);
+    f.before = MemoryOf(ring.child.handle(), ringPid);
     const bool done = hidden ? BurstsSideBySide(bed, ring, ringPid, texts, &f)
                              : BurstsOneAfterTheOther(bed, ring, ringPid, texts, &f);
     if (!done) {

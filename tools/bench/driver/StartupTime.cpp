@@ -28,17 +28,17 @@ struct StartupTimes {
 // the time until it is visible.
 double StartStatic(TestBed& bed, const char* mode, double* shownMs)
 {
-    Child child;
-    if (!Launch(bed.programPath("bench_static.exe"), mode, std::string(), &child)) {
-        Fail("cannot start bench_static.exe");
+    ChildProcess child;
+    if (!bed.launch("bench_static.exe", mode, &child)) {
         return -1;
     }
-    const double start = StandinClock();
-    Resume(child);
-    HWND dialog = WaitWindowOf(child, DIALOG_CLASS, STATIC_TITLE, 10000);
-    const double exists = StandinClock() - start;
-    const bool visible = dialog != nullptr && WaitVisible(dialog, 10000);
-    *shownMs = StandinClock() - start;
+    const double start = ClockMs();
+    child.resume();
+    HWND dialog = AwaitWindowOf(child, DIALOG_CLASS, BENCH_STATIC_TITLE);
+    const double exists = ClockMs() - start;
+    const bool visible =
+        dialog != nullptr && WaitUntil([dialog] { return IsWindowVisible(dialog) != FALSE; }, 10000, 1);
+    *shownMs = ClockMs() - start;
     child.end(dialog, WM_CLOSE, 0);
     if (dialog == nullptr || !visible) {
         Fail(std::string("the static dialog (") + mode + ") did not appear");

@@ -1,5 +1,8 @@
 #include "tools/bench/driver/TestBed.h"
 
+#include "app/MainDialog.h"
+#include "app/TrayIcon.h"
+#include "res/resource.h"
 #include "tools/bench/BenchCommon.h"
 #include "tools/bench/driver/ProcessMeter.h"
 #include "tools/bench/driver/Report.h"
@@ -8,49 +11,33 @@ namespace bench {
 
 namespace {
 
-bool WriteFileText(const std::string& path, const std::string& text)
+// The client attaches at once, answers nothing and pushes nothing: every
+// notification Ringlock gets is one the driver sends.
+Scenario BenchScenario()
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
-    return written == text.size();
-}
-
-void RemoveFolder(const std::string& folder)
-{
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-                DeleteFileA((folder + "\\" + entry.cFileName).c_str());
-            }
-        } while (FindNextFileA(find, &entry));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
+    Scenario scenario;
+    scenario.attach = {{AttachAnswer{0, 0}}};
+    scenario.replies = ScenarioReplies::None;
+    scenario.user.clear();
+    return scenario;
 }
 
 }  // namespace
 
+HWND AwaitWindowOf(const ChildProcess& child, const char* className, const char* title)
+{
+    return AwaitWindow(child.processId(), className, title, false, 10000, 1);
+}
+
+TestBed::TestBed(const Options& options) : m_options(options), m_client(BenchScenario()) {}
+
 bool TestBed::setUp()
 {
-    m_exeDir = ExeDir();
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    m_marker = "ringlock-bench-" + std::to_string(GetCurrentProcessId());
-    m_folder = std::string(temp) + m_marker;
-    CreateDirectoryA(m_folder.c_str(), nullptr);
-    const std::string source = m_options.ringlock.empty() ? programPath("Ringlock.exe") : m_options.ringlock;
-    if (!CopyFileA(source.c_str(), (m_folder + "\\Ringlock.exe").c_str(), FALSE)) {
-        Fail("cannot copy " + source);
+    const std::wstring source = m_options.ringlock.empty() ? programPath("Ringlock.exe") : Widen(m_options.ringlock);
+    if (!CopyFileW(source.c_str(), Widen(m_folder.path() + "\\Ringlock.exe").c_str(), FALSE)) {
+        Fail("cannot copy Ringlock.exe");
         return false;
     }
-    m_client.setAttachScript({AttachStep{STANDIN_ATTACH_SUCCESS, 0}});
     if (!m_client.start()) {
         Fail("the stand-in client's window could not be created");
         return false;
@@ -61,49 +48,58 @@ bool TestBed::setUp()
 void TestBed::tearDown()
 {
     m_client.stop();
-    RemoveFolder(m_folder);
+}
+
+bool TestBed::launch(const char* exe, const std::string& args, ChildProcess* child) const
+{
+    if (!child->start(programPath(exe), Widen(args), std::wstring(), CREATE_SUSPENDED | DETACHED_PROCESS)) {
+        Fail(std::string("cannot start ") + exe);
+        return false;
+    }
+    return true;
 }
 
 bool TestBed::startRinglock(const std::string& args, Ring* ring, int contacts)
 {
-    WriteFileText(m_folder + "\\Ringlock.ini", SettingsText(contacts));
-    if (!Launch(m_folder + "\\Ringlock.exe", args, m_folder, &ring->child)) {
+    const std::wstring folder = Widen(m_folder.path());
+    WriteFileBytes(folder + L"\\Ringlock.ini", SettingsText(contacts));
+    if (!ring->child.start(folder + L"\\Ringlock.exe", Widen(args), folder, CREATE_SUSPENDED | DETACHED_PROCESS)) {
         Fail("cannot start Ringlock.exe");
         return false;
     }
-    m_client.acceptDiscoverOnlyFrom(ring->child.pid());
+    m_client.acceptDiscoverOnlyFrom(ring->child.processId());
     const int attached = m_client.attachesSent();
-    ring->startMs = StandinClock();
-    Resume(ring->child);
-    ring->dialog = WaitWindowOf(ring->child, DIALOG_CLASS, RINGLOCK_TITLE, 10000);
-    ring->dialogMs = StandinClock() - ring->startMs;
+    ring->startMs = ClockMs();
+    ring->child.resume();
+    ring->dialog = AwaitWindowOf(ring->child, MAIN_DIALOG_CLASS, MAIN_DIALOG_TITLE);
+    ring->dialogMs = ClockMs() - ring->startMs;
     if (ring->dialog == nullptr || !m_client.waitForAttachesSent(attached + 1, 10000)) {
         Fail("Ringlock " + args + " did not start and attach");
-        ring->child.end(nullptr, 0, 0);
+        ring->child.end();
         return false;
     }
     ring->connectedMs = m_client.lastAttachReturnedMs() - ring->startMs;
     ring->discoveryMs = m_client.lastDiscoverMs() - ring->startMs;
-    ring->log = GetDlgItem(ring->dialog, RINGLOCK_LOG_ID);
+    ring->log = GetDlgItem(ring->dialog, IDC_LOG);
     return true;
 }
 
 void TestBed::endRinglock(Ring* ring)
 {
-    ring->child.end(ring->dialog, WM_COMMAND, RINGLOCK_EXIT);
+    ring->child.end(ring->dialog, WM_COMMAND, IDM_EXIT);
 }
 
 bool TestBed::showRinglock(Ring* ring)
 {
-    PostMessageA(ring->dialog, WM_COMMAND, RINGLOCK_RESTORE, 0);
-    const bool shown = WaitVisible(ring->dialog, 5000);
+    PostMessageA(ring->dialog, WM_COMMAND, IDM_RESTORE, 0);
+    const bool shown = WaitUntil([ring] { return IsWindowVisible(ring->dialog) != FALSE; }, 5000, 1);
     Sleep(500);
     return shown;
 }
 
 std::string TestBed::ringlockUnixPid() const
 {
-    return UnixPidOf(m_marker + "\\Ringlock.exe");
+    return UnixPidOf(m_folder.path().substr(m_folder.path().find_last_of('\\') + 1) + "\\Ringlock.exe");
 }
 
 LRESULT TestBed::notifyRinglock(const std::string& text)
@@ -113,7 +109,7 @@ LRESULT TestBed::notifyRinglock(const std::string& text)
 
 bool TestBed::holdRingingCall()
 {
-    const size_t before = m_client.commandCount();
+    const size_t before = m_client.commands().size();
     notifyRinglock(std::string("CALL ") + HELD_CALL + " STATUS RINGING");
     ReceivedCommand query;
     if (!m_client.waitForCommandStartingWith(std::string("GET CALL ") + HELD_CALL + " PARTNER_HANDLE", before, 2000,
@@ -127,21 +123,20 @@ bool TestBed::holdRingingCall()
 
 bool TestBed::startRelay(const std::string& args, Relay* relay)
 {
-    if (!Launch(programPath("bench_relay.exe"), args, std::string(), &relay->child)) {
-        Fail("cannot start bench_relay.exe");
+    if (!launch("bench_relay.exe", args, &relay->child)) {
         return false;
     }
-    Resume(relay->child);
-    relay->dialog = WaitWindowOf(relay->child, DIALOG_CLASS, RELAY_TITLE, 10000);
-    relay->link = relay->dialog ? WaitWindowOf(relay->child, RELAY_LINK_CLASS, "RelayLink", 10000) : nullptr;
+    relay->child.resume();
+    relay->dialog = AwaitWindowOf(relay->child, DIALOG_CLASS, BENCH_RELAY_TITLE);
+    relay->link = relay->dialog ? AwaitWindowOf(relay->child, RELAY_LINK_CLASS, "RelayLink") : nullptr;
     if (relay->link == nullptr) {
         Fail("bench_relay.exe did not start");
-        relay->child.end(nullptr, 0, 0);
+        relay->child.end();
         return false;
     }
-    relay->list = GetDlgItem(relay->dialog, 1001);
+    relay->list = GetDlgItem(relay->dialog, IDC_LOG);
     if (args.find("-m") == std::string::npos) {
-        WaitVisible(relay->dialog, 5000);
+        WaitUntil([relay] { return IsWindowVisible(relay->dialog) != FALSE; }, 5000, 1);
     }
     Sleep(500);
     return true;

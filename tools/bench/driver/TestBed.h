@@ -5,14 +5,14 @@
 // Ringlock.exe in a temporary folder with its own settings, the baseline
 // relay beside this program, and the stand-in client, which answers
 // Ringlock's discovery with attach status 0 and records every command with
-// its arrival time on StandinClock().
+// its arrival time on ClockMs().
 
 #include <windows.h>
 
 #include <string>
 
 #include "tools/bench/driver/Options.h"
-#include "tools/bench/driver/Processes.h"
+#include "tools/harness/Harness.h"
 #include "tools/bench/driver/Workload.h"
 #include "tools/standin/StandinClient.h"
 
@@ -20,7 +20,7 @@ namespace bench {
 
 // A running Ringlock; times from the resume of its process, in ms.
 struct Ring {
-    Child child;
+    ChildProcess child;
     HWND dialog = nullptr;
     HWND log = nullptr;
     double startMs = 0;
@@ -31,25 +31,30 @@ struct Ring {
 
 // A running bench_relay.exe: `link` takes the texts, `list` is its log.
 struct Relay {
-    Child child;
+    ChildProcess child;
     HWND dialog = nullptr;
     HWND link = nullptr;
     HWND list = nullptr;
 };
+
+// Looked for every millisecond, for start-up times.
+HWND AwaitWindowOf(const ChildProcess& child, const char* className, const char* title);
 
 class TestBed {
 public:
     // A receiver that hangs fails a send after this long instead of the run.
     static constexpr DWORD SEND_TIMEOUT_MS = 10000;
 
-    explicit TestBed(const Options& options) : m_options(options) {}
+    explicit TestBed(const Options& options);
 
     bool setUp();
     void tearDown();
 
     const Options& options() const { return m_options; }
     StandinClient& client() { return m_client; }
-    std::string programPath(const char* exe) const { return m_exeDir + "\\" + exe; }
+    std::wstring programPath(const char* exe) const { return Widen(ProgramFolder() + "\\" + exe); }
+    // Started suspended, so that its start can be timed from resume().
+    bool launch(const char* exe, const std::string& args, ChildProcess* child) const;
 
     bool startRinglock(const std::string& args, Ring* ring, int contacts = CONTACTS);
     void endRinglock(Ring* ring);
@@ -65,9 +70,7 @@ public:
 private:
     Options m_options;
     StandinClient m_client;
-    std::string m_exeDir;
-    std::string m_folder;
-    std::string m_marker;
+    TempFolder m_folder{"ringlock-bench"};
 };
 
 }  // namespace bench

@@ -4,13 +4,11 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 
+#include "tools/harness/Harness.h"
 #include "tools/standin/Scenario.h"
-#include "tools/standin/ScenarioPlayer.h"
-#include "tools/standin/Transcript.h"
+#include "tools/standin/StandinClient.h"
 
 int main(int argc, char** argv)
 {
@@ -18,27 +16,25 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: standin_client SCENARIO TRANSCRIPT\n");
         return 2;
     }
-    std::ifstream in(argv[1], std::ios::binary);
-    if (!in) {
+    const std::string text = ReadFileBytes(Widen(argv[1]));
+    if (text.empty()) {
         std::fprintf(stderr, "standin_client: cannot read %s\n", argv[1]);
         return 2;
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     Scenario scenario;
     std::string error;
     if (!ParseScenario(text, scenario, error)) {
         std::fprintf(stderr, "standin_client: %s: %s\n", argv[1], error.c_str());
         return 2;
     }
-    Transcript transcript;
-    if (!transcript.open(argv[2])) {
+    StandinClient client(scenario);
+    if (!client.writeTranscriptTo(argv[2])) {
         std::fprintf(stderr, "standin_client: cannot write %s\n", argv[2]);
         return 2;
     }
-    ScenarioPlayer player(scenario, transcript);
-    if (!player.start()) {
+    if (!client.start()) {
         std::fprintf(stderr, "standin_client: cannot create the client window\n");
         return 3;
     }
-    return player.play() ? 0 : 1;
+    return client.play() ? 0 : 1;
 }

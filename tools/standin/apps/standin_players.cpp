@@ -8,8 +8,9 @@
 #include <cstring>
 #include <string>
 
+#include "app/MainDialog.h"
+#include "tools/harness/Harness.h"
 #include "tools/standin/MediaStandin.h"
-#include "tools/standin/StandinClient.h"
 #include "tools/standin/Transcript.h"
 
 namespace {
@@ -92,7 +93,7 @@ int main(int argc, char** argv)
             open[player == MediaPlayer::Wmp ? 1 : 0] = false;
             ++i;
         } else if (std::strcmp(argv[i], "--hidden") == 0 && i + 1 < argc && ParsePlayer(argv[i + 1], player)) {
-            visible[player == MediaPlayer::Wmp ? 0 : 1] = false;
+            visible[static_cast<int>(player)] = false;
             ++i;
         } else if (std::strcmp(argv[i], "--follow") == 0) {
             follow = true;
@@ -109,43 +110,31 @@ int main(int argc, char** argv)
         return 2;
     }
     MediaStandin media;
-    if (!media.start()) {
-        std::fprintf(stderr, "standin_players: cannot start\n");
-        return 3;
-    }
-    const MediaPlayer players[2] = {MediaPlayer::Wmp, MediaPlayer::Wmc};
     const char* const tags[2] = {"WMP", "WMC"};
     for (int i = 0; i < 2; ++i) {
-        if (open[i] && media.open(players[i], visible[i]) == nullptr) {
+        if (open[i] && media.open(static_cast<MediaPlayer>(i), visible[i]) == nullptr) {
             std::fprintf(stderr, "standin_players: cannot open the %s window\n", tags[i]);
             return 3;
         }
     }
     log.write("==", "ready");
 
-    const double deadline = StandinClock() + static_cast<double>(timeoutMs);
-    size_t seen = 0;
     bool sawProgram = false;
-    while (StandinClock() < deadline) {
-        media.waitForMessageCount(seen + 1, 50);
-        const std::vector<MediaMessage> messages = media.messages();
-        for (; seen < messages.size(); ++seen) {
-            const MediaMessage& message = messages[seen];
-            const int index = message.player == MediaPlayer::Wmp ? 0 : 1;
-            log.writeAt(message.atMs, tags[index], Describe(message));
+    const auto programGone = [&] {
+        const bool present = FindWindowA(MAIN_DIALOG_CLASS, MAIN_DIALOG_TITLE) != nullptr;
+        const bool gone = sawProgram && !present;
+        sawProgram = sawProgram || present;
+        return follow && gone;
+    };
+    const double deadline = ClockMs() + static_cast<double>(timeoutMs);
+    while (ClockMs() < deadline && !WaitUntil(programGone, 50)) {
+        for (const MediaMessage& message : media.received()) {
+            log.writeAt(message.atMs, tags[static_cast<int>(message.player)], Describe(message));
             if (std::strcmp(Meaning(message), "minimise") == 0) {
-                media.show(message.player, SW_SHOWMINNOACTIVE);
+                ShowWindow(message.window, SW_SHOWMINNOACTIVE);
             }
-        }
-        if (follow) {
-            const bool present = FindWindowA("#32770", "Skype Ringlock") != nullptr;
-            if (sawProgram && !present) {
-                break;
-            }
-            sawProgram = sawProgram || present;
         }
     }
     log.write("==", "end");
-    media.stop();
     return 0;
 }

@@ -1,0 +1,260 @@
+#include "tools/harness/Harness.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+std::string ClassOf(HWND window)
+{
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof(name));
+    return name;
+}
+
+std::string TitleOf(HWND window)
+{
+    char title[128] = {};
+    GetWindowTextA(window, title, sizeof(title));
+    return title;
+}
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param)
+{
+    auto* found = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == found->first) {
+        found->second.push_back(window);
+    }
+    return TRUE;
+}
+
+void RemoveFolder(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = entry.cFileName;
+            const std::wstring path = folder + L"\\" + name;
+            if (name == L"." || name == L"..") {
+                continue;
+            }
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveFolder(path);
+            } else {
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
+            }
+        } while (FindNextFileW(find, &entry));
+        FindClose(find);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace
+
+double ClockMs()
+{
+    static const LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs, HANDLE wake)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (done()) {
+            return true;
+        }
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) {
+            return false;
+        }
+        const DWORD pause = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, pollMs));
+        MsgWaitForMultipleObjectsEx(wake ? 1 : 0, wake ? &wake : nullptr, pause, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
+std::wstring Widen(const std::string& text)
+{
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                                        &wide[0], static_cast<int>(wide.size()))));
+    return wide;
+}
+
+std::string ProgramFolder()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const std::string text = path;
+    return text.substr(0, text.find_last_of("\\/"));
+}
+
+bool ChildProcess::start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder,
+                         DWORD flags)
+{
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    return CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, flags, nullptr,
+                          folder.empty() ? nullptr : folder.c_str(), &startup, &m_process) != FALSE;
+}
+
+bool ChildProcess::running() const
+{
+    return m_process.hProcess != nullptr && WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+int ChildProcess::waitForExit(DWORD timeoutMs)
+{
+    if (m_process.hProcess == nullptr || WaitForSingleObject(m_process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+        return -1;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(m_process.hProcess, &code);
+    return static_cast<int>(code);
+}
+
+void ChildProcess::end(HWND window, UINT msg, WPARAM wParam)
+{
+    if (m_process.hProcess == nullptr) {
+        return;
+    }
+    if (window != nullptr && running()) {
+        PostMessageA(window, msg, wParam, 0);
+        WaitForSingleObject(m_process.hProcess, 5000);
+    }
+    if (running()) {
+        TerminateProcess(m_process.hProcess, 1);
+        WaitForSingleObject(m_process.hProcess, 5000);
+    }
+    CloseHandle(m_process.hThread);
+    CloseHandle(m_process.hProcess);
+    m_process = PROCESS_INFORMATION{};
+}
+
+std::vector<HWND> TopLevelWindows(DWORD processId)
+{
+    std::pair<DWORD, std::vector<HWND>> found{processId, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&found));
+    return found.second;
+}
+
+HWND AwaitWindow(DWORD processId, const char* className, const char* title, bool shownOnly, DWORD timeoutMs,
+                 DWORD pollMs)
+{
+    HWND match = nullptr;
+    WaitUntil([&] {
+        for (HWND window : TopLevelWindows(processId)) {
+            if ((!shownOnly || IsWindowVisible(window)) && ClassOf(window) == className &&
+                (title == nullptr || TitleOf(window) == title)) {
+                match = window;
+                return true;
+            }
+        }
+        return false;
+    }, timeoutMs, pollMs);
+    return match;
+}
+
+TempFolder::TempFolder(const std::string& prefix)
+{
+    char base[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, base);
+    static LONG counter = 0;
+    for (;;) {
+        const std::string name = base + prefix + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                 std::to_string(InterlockedIncrement(&counter));
+        if (CreateDirectoryA(name.c_str(), nullptr) || GetLastError() != ERROR_ALREADY_EXISTS) {
+            m_path = name;
+            return;
+        }
+    }
+}
+
+TempFolder::~TempFolder()
+{
+    RemoveFolder(Widen(m_path));
+}
+
+std::string ReadFileBytes(const std::wstring& path)
+{
+    std::string bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return bytes;
+    }
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0) {
+        bytes.append(chunk, got);
+    }
+    CloseHandle(file);
+    return bytes;
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return written == bytes.size();
+}
+
+std::vector<std::string> ReadRemoteListView(HWND list)
+{
+    std::vector<std::string> rows;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(list, &processId);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (process == nullptr) {
+        return rows;
+    }
+    constexpr SIZE_T TEXT_SIZE = 1024;
+    char* remote = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + TEXT_SIZE, MEM_COMMIT, PAGE_READWRITE));
+    if (remote != nullptr) {
+        char* remoteText = remote + sizeof(LVITEMA);
+        const LRESULT count = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+        for (LRESULT row = 0; row < count; ++row) {
+            LVITEMA item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = static_cast<int>(row);
+            item.pszText = remoteText;
+            item.cchTextMax = static_cast<int>(TEXT_SIZE);
+            const char zero = '\0';
+            WriteProcessMemory(process, remoteText, &zero, 1, nullptr);
+            WriteProcessMemory(process, remote, &item, sizeof(item), nullptr);
+            SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote));
+            LVITEMA after{};
+            ReadProcessMemory(process, remote, &after, sizeof(after), nullptr);
+            char text[TEXT_SIZE] = {};
+            ReadProcessMemory(process, after.pszText, text, TEXT_SIZE - 1, nullptr);
+            rows.emplace_back(text);
+        }
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+    return rows;
+}
