@@ -3,44 +3,36 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
 #include <map>
+#include <memory>
 #include <thread>
 
-#include "res/resource.h"
+#include "app/MainDialog.h"
+#include "settings/Settings.h"
 
 const char* const ATTACHED = "attach connected\nreplies deferred 10\n";
 
 namespace {
 
-constexpr WPARAM IDM_EXIT = 304;
-constexpr DWORD MENU_MS = 3000;
-constexpr UINT WM_TRAY_NOTIFY = 1357;
+// A contact is written as at most its first 259 characters.
+constexpr size_t CONTACT_CHARS = 259;
+constexpr char MENU_CLASS[] = "#32768";
 
-HWND AwaitShown(DWORD processId, const char* className, const char* title, DWORD timeoutMs = STEP_MS)
+HWND AwaitShown(DWORD processId, const char* className, const char* title)
 {
-    return AwaitWindow(processId, className, title, true, timeoutMs);
-}
-
-BOOL CALLBACK CollectStatic(HWND child, LPARAM param)
-{
-    char className[16] = {};
-    char text[512] = {};
-    GetClassNameA(child, className, sizeof(className));
-    if (lstrcmpiA(className, "Static") == 0 && GetWindowTextA(child, text, sizeof(text)) > 0) {
-        *reinterpret_cast<std::string*>(param) += text;
-    }
-    return TRUE;
+    return AwaitWindow(processId, className, title, true, STEP_MS);
 }
 
 // Both transcripts as "<tag> <text>" lines with their times.
 std::multimap<std::string, double> Events(const Run& run)
 {
     std::multimap<std::string, double> events;
-    for (const TranscriptFile* file : {&run.client.transcript(), &run.players.log()}) {
-        if (!file->path().empty()) {
-            for (const TranscriptLine& line : file->lines()) {
-                events.emplace(line.tag + " " + line.text, line.atMs);
-            }
+    for (const StandinProcess* program : {&run.client, &run.players}) {
+        for (const TranscriptLine& line : program->lines()) {
+            events.emplace(line.tag + " " + line.text, line.atMs);
         }
     }
     return events;
@@ -63,34 +55,84 @@ bool InOrder(const std::vector<std::string>& lines, const std::vector<std::strin
 std::vector<std::string> MediaMessages(const Run& run)
 {
     std::vector<std::string> messages;
-    if (!run.players.log().path().empty()) {
-        for (const TranscriptLine& line : run.players.log().lines()) {
-            if (line.tag == "WMP" || line.tag == "WMC") {
-                messages.push_back(line.tag + " " + line.text);
-            }
+    for (const TranscriptLine& line : run.players.lines()) {
+        if (line.tag == "WMP" || line.tag == "WMC") {
+            messages.push_back(line.tag + " " + line.text);
         }
     }
     return messages;
 }
 
+// The settings file as Ringlock must write it for what its dialog shows.
+std::string ShownSettings(const Run& run)
+{
+    std::string text;
+    for (const int box : {IDC_START_VIDEO, IDC_QUIET_MEDIA}) {
+        text += IsDlgButtonChecked(run.ring.dialog(), box) == BST_CHECKED ? "1\r\n" : "0\r\n";
+    }
+    for (const std::string& contact : run.ring.contactLines()) {
+        text += contact.substr(0, CONTACT_CHARS) + "\r\n";
+    }
+    return text;
+}
+
+// Whether the client had attached and was taking messages at `atMs`.
+bool AnswersAt(const StandinProcess& client, double atMs)
+{
+    bool attached = false;
+    double hungUntil = -1.0;
+    for (const TranscriptLine& line : client.lines()) {
+        if (line.atMs > atMs) {
+            break;
+        }
+        attached = attached || (line.tag == ">>" && line.text.compare(0, 9, "attach 0 ") == 0);
+        if (line.tag == "==" && line.text == "crash") {
+            return false;
+        }
+        if (line.tag == "==" && line.text == "hang forever") {
+            hungUntil = HUGE_VAL;
+        } else if (line.tag == "==" && line.text.compare(0, 5, "hang ") == 0 && std::isdigit(line.text[5])) {
+            hungUntil = line.atMs + std::strtod(line.text.c_str() + 5, nullptr);
+        }
+    }
+    return attached && atMs > hungUntil;
+}
+
+// The client's commands, with the closing PING set aside. A client that was
+// attached and answering when the exit was asked must have got it; one that
+// attached only while Ringlock was ending may have.
+std::vector<std::string> CommandsBeforeTheExit(const Run& run, const StandinProcess& client)
+{
+    std::vector<std::string> commands = client.commands();
+    const bool pinged = !commands.empty() && commands.back() == "PING";
+    if (run.exitAskedMs() >= 0.0 && AnswersAt(client, run.exitAskedMs())) {
+        EXPECT_TRUE(pinged) << "the exit says goodbye";
+    }
+    if (pinged) {
+        commands.pop_back();
+    }
+    return commands;
+}
+
 void Check(const Row& row, Run& run)
 {
-    EXPECT_EQ(run.client.commands(), row.commands);
-    EXPECT_TRUE(InOrder(run.log, row.log)) << ::testing::PrintToString(run.log);
-    for (const std::string& line : row.notLogged) {
+    const Expected& expect = row.expect;
+    EXPECT_EQ(CommandsBeforeTheExit(run, run.client), expect.commands);
+    if (run.restarted.started()) {
+        CommandsBeforeTheExit(run, run.restarted);
+    }
+    EXPECT_TRUE(InOrder(run.log, expect.log)) << ::testing::PrintToString(run.log);
+    for (const std::string& line : expect.notLogged) {
         EXPECT_EQ(std::count(run.log.begin(), run.log.end(), line), 0) << line;
     }
-    EXPECT_EQ(MediaMessages(run), row.media);
+    EXPECT_EQ(MediaMessages(run), expect.media);
     const std::multimap<std::string, double> events = Events(run);
-    for (const Delay& delay : row.delays) {
+    for (const Delay& delay : expect.delays) {
         const auto from = events.find(delay.from);
         const auto to = events.find(delay.to);
         ASSERT_TRUE(from != events.end() && to != events.end()) << delay.from << " / " << delay.to;
         EXPECT_GE(to->second - from->second, delay.ms - 1.0) << delay.to;
         EXPECT_LT(to->second - from->second, delay.ms + delay.late) << delay.to;
-    }
-    if (row.settingsAfter) {
-        EXPECT_EQ(run.ring.readSettings(), *row.settingsAfter);
     }
 }
 
@@ -112,12 +154,7 @@ void Held::release()
 
 void HoldFor(const std::wstring& path, DWORD ms)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_NE(file, INVALID_HANDLE_VALUE);
-    std::thread([file, ms] {
-        Sleep(ms);
-        CloseHandle(file);
-    }).detach();
+    std::thread([held = std::make_shared<Held>(path), ms] { Sleep(ms); }).detach();
 }
 
 void Run::awaitCommand(const std::string& text) const
@@ -127,7 +164,10 @@ void Run::awaitCommand(const std::string& text) const
 
 void Run::awaitLog(const std::string& line) const
 {
-    ASSERT_TRUE(ring.waitForLogLine(line, STEP_MS)) << line;
+    ASSERT_TRUE(WaitUntil([&] {
+        const std::vector<std::string> lines = ring.logLines();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }, STEP_MS)) << line;
 }
 
 void Run::awaitVisible(bool shown) const
@@ -141,43 +181,32 @@ void Run::send(const std::string& command) const
     SendMessageA(item(IDC_SEND), BM_CLICK, 0, 0);
 }
 
-void Run::trayClick(LPARAM mouseMessage) const
+void Run::chooseFromMenu(char key, const std::function<void()>& open) const
 {
-    post(WM_TRAY_NOTIFY, 0, mouseMessage);
-}
-
-HWND Run::openMenu(const std::function<void()>& click) const
-{
-    click();
-    HWND menu = AwaitShown(ring.processId(), "#32768", nullptr, MENU_MS);
-    // Under load a posted click was once seen to open nothing.
-    if (menu == nullptr) {
-        click();
-        menu = AwaitShown(ring.processId(), "#32768", nullptr, STEP_MS);
+    open();
+    const HWND menu = AwaitShown(ring.processId(), MENU_CLASS, nullptr);
+    ASSERT_NE(menu, nullptr) << "the menu opens";
+    if (key != 0) {
+        PostMessageA(menu, WM_CHAR, static_cast<WPARAM>(key), 0);
     }
-    EXPECT_NE(menu, nullptr);
-    return menu;
+    PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(WaitUntil([menu] { return !IsWindowVisible(menu); }, STEP_MS)) << "the menu closes";
 }
 
 void Run::chooseFromTrayMenu(char key) const
 {
-    HWND menu = openMenu([&] { trayClick(WM_RBUTTONUP); });
-    PostMessageA(menu, WM_CHAR, static_cast<WPARAM>(key), 0);
+    chooseFromMenu(key, [this] { trayClick(WM_RBUTTONUP); });
 }
 
 void Run::chooseFromContactsMenu(char key) const
 {
-    // Below every row, so that no row is selected by the click.
-    HWND menu = openMenu([&] {
-        PostMessageA(item(IDC_CONTACTS), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 200));
-        PostMessageA(item(IDC_CONTACTS), WM_RBUTTONUP, 0, MAKELPARAM(20, 200));
+    chooseFromMenu(key, [this] {
+        const HWND list = item(IDC_CONTACTS);
+        // Below every row, so that no row is selected by the click.
+        const POINT at{20, 200};
+        PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(at.x, at.y));
+        PostMessageA(list, WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));
     });
-    PostMessageA(menu, WM_CHAR, static_cast<WPARAM>(key), 0);
-    // A key that names no item leaves the menu open.
-    Sleep(200);
-    if (IsWindowVisible(menu)) {
-        PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-    }
 }
 
 void Run::selectContact(int row) const
@@ -187,14 +216,7 @@ void Run::selectContact(int row) const
 
 HWND Run::contactDialog() const
 {
-    return AwaitShown(ring.processId(), "#32770", "Ringlock Contact");
-}
-
-std::string Run::contactDialogText() const
-{
-    char text[512] = {};
-    GetDlgItemTextA(contactDialog(), IDC_COMMAND, text, sizeof(text));
-    return text;
+    return AwaitShown(ring.processId(), MAIN_DIALOG_CLASS, CONTACT_DIALOG_TITLE);
 }
 
 void Run::answerContactDialog(const std::string& name, WPARAM button) const
@@ -211,68 +233,84 @@ void Run::answerContactDialog(const std::string& name, WPARAM button) const
         PostMessageA(dialog, WM_SYSCOMMAND, button, 0);
     }
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, STEP_MS));
+    settle();
 }
 
 std::string Run::dismissMessageBox() const
 {
-    HWND box = AwaitShown(ring.processId(), "#32770", "Error");
+    HWND box = AwaitShown(ring.processId(), MAIN_DIALOG_CLASS, SETTINGS_MESSAGE_CAPTION);
     if (box == nullptr) {
         return "(no message box)";
     }
-    std::string text;
-    EnumChildWindows(box, CollectStatic, reinterpret_cast<LPARAM>(&text));
+    // The text of a message box is its control 0xFFFF, on Windows as under Wine.
+    char text[512] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
     SendDlgItemMessageA(box, IDOK, BM_CLICK, 0, 0);
     return text;
 }
 
 void Run::createFileBeside(const std::string& name) const
 {
-    CloseHandle(CreateFileA((ring.folder() + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0,
-                            nullptr));
+    WriteFileBytes(Widen(ring.folder() + "\\" + name), "");
 }
 
-void Run::exit(const char* boxText)
+void Run::exit(const char* boxText, bool throughMenu)
 {
     log = ring.logLines();
     if (visible()) {
         EXPECT_TRUE(IsWindowVisible(item(IDC_LOG)) && IsWindowVisible(item(IDC_CONTACTS)))
             << "both lists paint while the dialog shows";
     }
-    post(WM_COMMAND, IDM_EXIT, 0);
+    const std::string shown = boxText ? std::string() : ShownSettings(*this);
+    if (!boxText) {
+        ring.writeSettings("not written by the exit");
+    }
+    m_exitAskedMs = ClockMs();
+    if (throughMenu) {
+        chooseFromTrayMenu('e');
+    } else {
+        post(WM_COMMAND, IDM_EXIT, 0);
+    }
     if (boxText != nullptr) {
         EXPECT_EQ(dismissMessageBox(), boxText);
     }
     EXPECT_EQ(ring.waitForExit(STEP_MS), 0);
+    if (!boxText) {
+        EXPECT_EQ(ring.readSettings(), shown) << "the exit writes what the dialog shows";
+    }
 }
 
 namespace {
 
 void Play(const Row& row)
 {
-    Run run(row.programFolder);
-    if (row.settings) {
-        run.ring.writeSettings(*row.settings);
+    const Given& given = row.given;
+    Run run(given.programFolder);
+    if (given.settings) {
+        run.ring.writeSettings(*given.settings);
     }
-    if (row.players) {
-        ASSERT_TRUE(run.players.start(run.ring.folder(), *row.players));
+    if (given.players) {
+        ASSERT_TRUE(run.players.startPlayers(run.ring.folder(), *given.players));
     }
-    ASSERT_TRUE(run.client.start(run.ring.folder(), row.client + "mark done\nawait 600000 gone\n",
-                                 row.clientProgram));
-    if (row.before) {
-        row.before(run);
+    ASSERT_TRUE(run.client.startClient(run.ring.folder(), row.client + "mark done\nawait 600000 gone\n",
+                                       given.clientProgram));
+    if (given.before) {
+        given.before(run);
     }
-    ASSERT_TRUE(run.ring.start(row.arguments));
+    ASSERT_TRUE(run.ring.start(given.arguments));
     ASSERT_NE(run.ring.waitForDialog(STEP_MS), nullptr);
     if (row.act) {
         row.act(run);
     }
-    const TranscriptFile& played = run.client.transcript();
-    EXPECT_TRUE(WaitUntil([&] { return played.timeOf("==", "done") >= 0.0 || !run.client.running(); },
+    EXPECT_TRUE(WaitUntil([&] { return run.client.timeOf("==", "done") >= 0.0 || !run.client.running(); },
                           6 * STEP_MS));
-    if (run.ring.running()) {
+    if (run.ring.running() && run.exitAskedMs() < 0.0) {
         run.exit();
     }
-    EXPECT_EQ(run.client.waitForExit(STEP_MS), row.clientExit) << "every step of the client's script was met";
+    EXPECT_EQ(run.client.waitForExit(STEP_MS), row.expect.clientExit) << "every step of the client's script was met";
+    if (run.restarted.started()) {
+        EXPECT_EQ(run.restarted.waitForExit(STEP_MS), 0);
+    }
     Check(row, run);
 }
 

@@ -10,13 +10,22 @@
 
 #include <gtest/gtest.h>
 
+#include "app/TrayIcon.h"
+#include "res/resource.h"
 #include "tests/support/RingProcess.h"
 #include "tests/support/StandinProcesses.h"
 
 // Ringlock.exe run as its user runs it, beside the stand-in client and media
-// players, each a process of its own. One table row is one scenario: the
-// settings file, the client's script, what the user does, and what the client,
-// the players, the log and the settings file show afterwards.
+// players, each a process of its own. One table row is one scenario: what
+// Ringlock finds when it starts, the client's script, what the user does and
+// checks meanwhile, and what the client, the players and the log show
+// afterwards.
+//
+// What every row shares the runner checks once: the client's script is met
+// and the client ends as expected; unless the row ends Ringlock otherwise,
+// Ringlock exits through the tray menu's command with exit code 0, writes
+// the settings file as its dialog showed it, and sends a client that is
+// attached and not hung the closing PING, as its last command.
 
 constexpr DWORD STEP_MS = 10000;
 // How late a timer may fire on a loaded two-core machine.
@@ -37,23 +46,32 @@ struct Delay {
     double late = LATE_MS;
 };
 
-struct Row {
-    const char* name = {};
-    std::optional<std::string> settings = {};  // Ringlock.ini at start; none: no file
+// What Ringlock finds when it starts.
+struct Given {
+    std::optional<std::string> settings = {};  // Ringlock.ini; none: no file
     std::string arguments = {};
     std::optional<std::string> players = {};   // standin_players.exe's options; none: no players
-    std::string client = {};                   // the client's scenario, ended by the runner
-    std::function<void(Run&)> act = {};        // the user, while the client plays
-    std::vector<std::string> commands = {};    // every command the client received
-    std::vector<std::string> log = {};         // lines the log ends with, in this order, others between
+    std::wstring programFolder = {};           // Ringlock.exe's own folder inside the row's
+    std::string clientProgram = {};            // none: the stand-in client of this build
+    std::function<void(Run&)> before = {};     // just before Ringlock.exe starts
+};
+
+// What the row's scenario leaves behind, beyond what the runner checks.
+struct Expected {
+    std::vector<std::string> commands = {};   // every command the client received, the closing PING aside
+    std::vector<std::string> log = {};        // lines the log holds in this order, others between
     std::vector<std::string> notLogged = {};
-    std::vector<std::string> media = {};       // every message the players received, "WMP ..." / "WMC ..."
+    std::vector<std::string> media = {};      // every message the players received, "WMP ..." / "WMC ..."
     std::vector<Delay> delays = {};
-    std::optional<std::string> settingsAfter = {};  // Ringlock.ini after the exit
-    std::function<void(Run&)> before = {};  // before Ringlock.exe starts
-    std::string clientProgram = {};         // none: the stand-in client of this build
-    int clientExit = 0;                     // the client's exit code
-    std::wstring programFolder = {};        // Ringlock.exe's own folder, inside the row's
+    int clientExit = 0;
+};
+
+struct Row {
+    const char* name = {};
+    Given given = {};
+    std::string client = {};           // the client's scenario, ended by the runner
+    std::function<void(Run&)> act = {};
+    Expected expect = {};
 };
 
 // An open handle that shares nothing: the file can be neither read nor
@@ -80,9 +98,9 @@ public:
     explicit Run(const std::wstring& programFolder) : ring(programFolder) {}
 
     RingProcess ring;
-    ClientProcess client;
-    ClientProcess restarted;  // a client started again by the row
-    PlayersProcess players;
+    StandinProcess client;
+    StandinProcess restarted;  // a client started again by the row
+    StandinProcess players;
     std::vector<std::string> log;  // the log's rows when Ringlock was last asked to exit
     std::optional<Held> held;
 
@@ -91,26 +109,36 @@ public:
     void awaitCommand(const std::string& text) const;
     void awaitLog(const std::string& line) const;
     void awaitVisible(bool shown) const;
+    // Returns once Ringlock's dialog has handled everything sent to it before.
+    void settle() const { SendMessageA(ring.dialog(), WM_NULL, 0, 0); }
     void send(const std::string& command) const;  // typed into the box, then Send clicked
     void post(UINT msg, WPARAM wParam, LPARAM lParam) const { PostMessageA(ring.dialog(), msg, wParam, lParam); }
-    void trayClick(LPARAM mouseMessage) const;
-    HWND openMenu(const std::function<void()>& click) const;
-    // Opens a pop-up menu of Ringlock's and presses the key of one item.
+    void trayClick(LPARAM mouseMessage) const { post(WM_TRAY_NOTIFY, 0, mouseMessage); }
+    // Opens a pop-up menu of Ringlock's, presses the key of one item (0: none)
+    // and returns once the menu has closed (a key that names no item is
+    // followed by Escape).
     void chooseFromTrayMenu(char key) const;
     void chooseFromContactsMenu(char key) const;
     void selectContact(int row) const;
     // The contact dialog that a menu command opened.
     HWND contactDialog() const;
-    std::string contactDialogText() const;
     // Types `name`, then clicks IDOK or IDCANCEL, presses VK_RETURN or
-    // VK_ESCAPE, or chooses SC_CLOSE.
+    // VK_ESCAPE, or chooses SC_CLOSE; returns once Ringlock has done with it.
     void answerContactDialog(const std::string& name, WPARAM button) const;
     // Waits for a message box of Ringlock's, returns its text and clicks OK.
     std::string dismissMessageBox() const;
     void createFileBeside(const std::string& name) const;
-    // Posts the tray menu's Exit; the exit code must be 0. With `boxText`,
-    // the exit must first show that message box.
-    void exit(const char* boxText = nullptr);
+    // Exits through the tray menu's command (or, `throughMenu`, through the
+    // menu itself); the exit code must be 0. With `boxText`, the exit must
+    // first show that message box, and the settings file is not checked.
+    void exit(const char* boxText = nullptr, bool throughMenu = false);
+    // When exit() asked Ringlock to end, on ClockMs(); negative before.
+    double exitAskedMs() const { return m_exitAskedMs; }
+
+private:
+    void chooseFromMenu(char key, const std::function<void()>& open) const;
+
+    double m_exitAskedMs = -1.0;
 };
 
 std::string RowName(const ::testing::TestParamInfo<Row>& info);

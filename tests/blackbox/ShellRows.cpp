@@ -4,133 +4,125 @@
 
 #include <shellapi.h>
 
-#include "res/resource.h"
+#include "app/MainDialog.h"
 
 namespace {
 
-BOOL CALLBACK CountDialogs(HWND window, LPARAM count)
-{
-    char className[32] = {};
-    char title[64] = {};
-    GetClassNameA(window, className, sizeof(className));
-    GetWindowTextA(window, title, sizeof(title));
-    if (lstrcmpA(className, "#32770") == 0 && lstrcmpA(title, "Skype Ringlock") == 0) {
-        ++*reinterpret_cast<int*>(count);
-    }
-    return TRUE;
-}
+const std::string LONG_NAME(258, 'x');
+// Written over the settings file, so that a write shows.
+const char* const STALE = "stale";
+constexpr DWORD DISPLAY_SETTLE_MS = 1000;
 
 int RinglockDialogs()
 {
     int count = 0;
-    EnumWindows(CountDialogs, reinterpret_cast<LPARAM>(&count));
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, MAIN_DIALOG_CLASS, MAIN_DIALOG_TITLE));) {
+        ++count;
+    }
     return count;
 }
 
-void Minimise(const Run& run)
-{
-    const auto minimised = [&] { return IsIconic(run.ring.dialog()) != FALSE; };
-    // A fresh Wine session was once seen to ignore the first request.
-    SendMessageA(run.ring.dialog(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    if (!WaitUntil(minimised, 2000)) {
-        SendMessageA(run.ring.dialog(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    }
-    ASSERT_TRUE(WaitUntil(minimised, STEP_MS));
-}
-
-void PressKey(HWND window, WPARAM key)
-{
-    PostMessageA(window, WM_KEYDOWN, key, 0);
-    PostMessageA(window, WM_KEYUP, key, 0);
-}
-
-bool TrayIconExists(HWND dialog)
-{
-    NOTIFYICONDATAA probe{};
-    probe.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    probe.hWnd = dialog;
-    return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
-}
-
-void TrayLife(Run& run)
+void CommandBox(Run& run)
 {
     run.awaitLog("USERSTATUS ONLINE");
     run.awaitVisible(true);
     HWND edit = run.item(IDC_COMMAND);
     SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("GET USERSTATUS"));
-    PressKey(edit, VK_ESCAPE);
-    PressKey(edit, VK_RETURN);
-    Sleep(300);
+    for (const WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+        PostMessageA(edit, WM_KEYDOWN, key, 0);
+        PostMessageA(edit, WM_KEYUP, key, 0);
+    }
+    // Handled after the keys: once the selection shows, the keys have had
+    // their effect.
+    PostMessageA(edit, EM_SETSEL, 0, -1);
+    ASSERT_TRUE(WaitUntil([edit] { return SendMessageA(edit, EM_GETSEL, 0, 0) == MAKELRESULT(0, 14); }, STEP_MS));
     EXPECT_TRUE(run.visible()) << "Escape does not close";
     EXPECT_TRUE(run.client.commands().empty()) << "Enter does not send";
     SendMessageA(run.item(IDC_SEND), BM_CLICK, 0, 0);
     run.awaitCommand("GET USERSTATUS");
+    run.awaitLog("ERROR 2 Unknown command");
     char left[64] = {};
     SendMessageA(edit, WM_GETTEXT, sizeof(left), reinterpret_cast<LPARAM>(left));
     EXPECT_STREQ(left, "GET USERSTATUS") << "the command box is not cleared";
+}
 
-    Minimise(run);
-    SendMessageA(run.ring.dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+void HideAndRestore(Run& run)
+{
+    run.awaitVisible(true);
+    const HWND dialog = run.ring.dialog();
+    // Under Wine the display server's answer to the dialog being shown is
+    // taken in late and restores a dialog minimised before it (traced in
+    // winex11: its MapNotify handled after the minimise). Nothing outside the
+    // program shows when it has been taken in; a second is ample.
+    Sleep(DISPLAY_SETTLE_MS);
+    SendMessageA(dialog, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(IsIconic(dialog));
+    run.ring.writeSettings(STALE);
+    SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_FALSE(run.visible());
-    run.ring.writeSettings("untouched");
     EXPECT_EQ(run.ring.runSecondInstance("", STEP_MS), 0);
-    EXPECT_TRUE(WaitUntil([&] { return run.visible() && !IsIconic(run.ring.dialog()); }, STEP_MS));
-    SendMessageA(run.ring.dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return run.visible() && !IsIconic(dialog); }, STEP_MS)) << "shown restored";
+    EXPECT_EQ(RinglockDialogs(), 1);
+    SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_FALSE(run.visible());
     run.trayClick(WM_LBUTTONDBLCLK);
     run.awaitVisible(true);
-    EXPECT_EQ(run.ring.readSettings(), "untouched") << "neither hiding nor restoring writes the settings";
-
-    NOTIFYICONDATAA icon{};
-    icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    icon.hWnd = run.ring.dialog();
-    ASSERT_TRUE(TrayIconExists(run.ring.dialog()));
-    Shell_NotifyIconA(NIM_DELETE, &icon);
-    ASSERT_FALSE(TrayIconExists(run.ring.dialog()));
-    SendMessageA(run.ring.dialog(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-    EXPECT_TRUE(TrayIconExists(run.ring.dialog())) << "the icon comes back with the taskbar";
-
-    SendMessageA(run.item(IDC_START_VIDEO), BM_CLICK, 0, 0);
-    run.log = run.ring.logLines();
-    run.chooseFromTrayMenu('e');
-    EXPECT_EQ(run.ring.waitForExit(STEP_MS), 0);
+    SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    run.chooseFromTrayMenu('r');
+    run.awaitVisible(true);
+    EXPECT_EQ(run.ring.readSettings(), STALE) << "neither hiding nor restoring writes the settings";
 }
 
-void ContactCommands(Run& run)
+// The menu's command reaches the dialog after the menu has closed.
+void ExpectWrittenNow(const Run& run, const std::vector<std::string>& contacts)
+{
+    std::string bytes = "0\r\n0\r\n";
+    for (const std::string& contact : contacts) {
+        bytes += contact + "\r\n";
+    }
+    EXPECT_TRUE(WaitUntil([&] { return run.ring.readSettings() == bytes; }, STEP_MS))
+        << "written as the command ends: " << run.ring.readSettings();
+    EXPECT_EQ(run.ring.contactLines(), contacts);
+    run.ring.writeSettings(STALE);
+}
+
+void AddContacts(Run& run)
 {
     run.awaitLog("USERSTATUS ONLINE");
-    const auto contactsAre = [&](const std::vector<std::string>& rows) {
-        EXPECT_EQ(run.ring.contactLines(), rows);
-    };
+    run.ring.writeSettings(STALE);
     run.chooseFromContactsMenu('a');
     run.answerContactDialog("carol", IDOK);
-    contactsAre({"alice", "bob", "carol"});
-    EXPECT_EQ(run.ring.readSettings(), "0\r\n0\r\nalice\r\nbob\r\ncarol\r\n") << "written at once";
-
+    ExpectWrittenNow(run, {"alice", "carol"});
     for (const WPARAM dismiss : {WPARAM{IDCANCEL}, WPARAM{VK_ESCAPE}, WPARAM{SC_CLOSE}}) {
         run.chooseFromContactsMenu('a');
         run.answerContactDialog("dave", dismiss);
+        ExpectWrittenNow(run, {"alice", "carol"});
     }
-    contactsAre({"alice", "bob", "carol"});
-
     run.chooseFromContactsMenu('a');
-    ASSERT_NE(run.contactDialog(), nullptr);
-    run.createFileBeside("ring");
-    run.awaitCommand("SET CALL 601 STATUS INPROGRESS");
     run.answerContactDialog(std::string(300, 'x'), IDOK);
-    contactsAre({"alice", "bob", "carol", std::string(258, 'x')});
+    ExpectWrittenNow(run, {"alice", "carol", LONG_NAME});
+}
 
+void EditAndDeleteContacts(Run& run)
+{
+    run.awaitLog("USERSTATUS ONLINE");
+    run.ring.writeSettings(STALE);
     run.selectContact(0);
     run.chooseFromContactsMenu('e');
-    EXPECT_EQ(run.contactDialogText(), "alice");
+    char shown[64] = {};
+    GetDlgItemTextA(run.contactDialog(), IDC_COMMAND, shown, sizeof(shown));
+    EXPECT_STREQ(shown, "alice") << "the dialog opens with the contact";
     run.answerContactDialog("alicia", VK_RETURN);
-    contactsAre({"alicia", "bob", "carol", std::string(258, 'x')});
-
-    run.selectContact(0);
+    ExpectWrittenNow(run, {"alicia", "bob", "carol"});
+    run.selectContact(1);
     run.chooseFromContactsMenu('d');
+    ExpectWrittenNow(run, {"alicia", "carol"});
+    // With no row selected the menu offers neither Edit nor Delete.
     run.selectContact(-1);
     run.chooseFromContactsMenu('d');
-    contactsAre({"bob", "carol", std::string(258, 'x')});
+    run.chooseFromContactsMenu('e');
+    EXPECT_EQ(run.ring.readSettings(), STALE);
+    EXPECT_EQ(run.ring.contactLines(), (std::vector<std::string>{"alicia", "carol"}));
 }
 
 RECT PlaceOf(HWND control)
@@ -139,11 +131,6 @@ RECT PlaceOf(HWND control)
     GetWindowRect(control, &rect);
     MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
     return rect;
-}
-
-bool operator==(const RECT& a, const RECT& b)
-{
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
 void Resizing(Run& run)
@@ -167,22 +154,23 @@ void Resizing(Run& run)
     for (int i = 0; i < 5; ++i) {
         const RECT expected{opened[i].left + follows[i][0] * dx, opened[i].top + follows[i][1] * dy,
                             opened[i].right + follows[i][2] * dx, opened[i].bottom + follows[i][3] * dy};
-        EXPECT_TRUE(PlaceOf(run.item(ids[i])) == expected) << "control " << ids[i];
+        const RECT placed = PlaceOf(run.item(ids[i]));
+        EXPECT_TRUE(EqualRect(&placed, &expected)) << "control " << ids[i];
     }
     SetWindowPos(dialog, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
     for (int i = 0; i < 5; ++i) {
-        EXPECT_TRUE(PlaceOf(run.item(ids[i])) == opened[i]) << "control " << ids[i] << " back where it opened";
+        const RECT placed = PlaceOf(run.item(ids[i]));
+        EXPECT_TRUE(EqualRect(&placed, &opened[i])) << "control " << ids[i] << " back where it opened";
     }
     RECT dragged{window.left, window.top, window.left + width / 2, window.top + height / 2};
     SendMessageA(dialog, WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&dragged));
-    EXPECT_TRUE(dragged == window) << "the dialog cannot be dragged smaller than it opened";
+    EXPECT_TRUE(EqualRect(&dragged, &window)) << "the dialog cannot be dragged smaller than it opened";
 }
 
 const Row SHELL_ROWS[] = {
     {
         .name = "StartedHiddenItAnswersUnseenAndASecondStartShowsIt",
-        .settings = "0\r\n1\r\nalice\r\n",
-        .arguments = "-m",
+        .given = {.settings = "0\r\n1\r\nalice\r\n", .arguments = "-m"},
         .client = std::string(ATTACHED)
                   + "partner 401 alice\nawait 10000 attached\nring 401\n"
                     "await 15000 command SET CALL 401 STATUS INPROGRESS\nmark answered\nawait 15000 file shown\n",
@@ -190,7 +178,7 @@ const Row SHELL_ROWS[] = {
             bool everVisible = false;
             ASSERT_TRUE(WaitUntil([&] {
                 everVisible = everVisible || run.visible();
-                return run.client.transcript().timeOf("==", "answered") >= 0.0;
+                return run.client.timeOf("==", "answered") >= 0.0;
             }, 3 * STEP_MS));
             EXPECT_FALSE(everVisible);
             EXPECT_EQ(run.ring.runSecondInstance("-m", STEP_MS), 0);
@@ -198,33 +186,71 @@ const Row SHELL_ROWS[] = {
             EXPECT_EQ(RinglockDialogs(), 1);
             run.createFileBeside("shown");
         },
-        .commands = {"GET CALL 401 PARTNER_HANDLE", "SET CALL 401 STATUS INPROGRESS", "PING"},
-        .settingsAfter = "0\r\n1\r\nalice\r\n",
+        .expect = {.commands = {"GET CALL 401 PARTNER_HANDLE", "SET CALL 401 STATUS INPROGRESS"}},
     },
     {
-        .name = "KeysSendHideRestoreTaskbarAndExitThroughTheTrayMenu",
-        .settings = "0\r\n0\r\nalice\r\n",
+        .name = "TheCommandBoxSendsWhatIsTypedOnlyWhenSendIsClicked",
         .client = ATTACHED,
-        .act = TrayLife,
-        .commands = {"GET USERSTATUS", "PING"},
-        .log = {"Connected to Skype", "ERROR 2 Unknown command"},
-        .settingsAfter = "1\r\n0\r\nalice\r\n",
+        .act = CommandBox,
+        .expect = {.commands = {"GET USERSTATUS"}},
     },
     {
-        .name = "ContactsAreAddedEditedAndDeletedThroughTheContactDialog",
-        .settings = "0\r\n0\r\nalice\r\nbob\r\n",
+        .name = "ClosingHidesInTheTrayAndEveryRestoreShowsTheDialogRestored",
+        .given = {.settings = "0\r\n0\r\nalice\r\n"},
+        .client = ATTACHED,
+        .act = HideAndRestore,
+    },
+    {
+        .name = "TheTrayIconComesBackWithTheTaskbarAndGoesWithTheExitFromItsMenu",
+        .given = {.settings = "0\r\n0\r\nalice\r\n"},
+        .client = ATTACHED,
+        .act = [](Run& run) {
+            run.awaitLog("USERSTATUS ONLINE");
+            NOTIFYICONDATAA icon{};
+            icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+            icon.hWnd = run.ring.dialog();
+            ASSERT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &icon));
+            Shell_NotifyIconA(NIM_DELETE, &icon);
+            ASSERT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &icon));
+            SendMessageA(run.ring.dialog(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+            EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &icon)) << "back with the taskbar";
+            SendMessageA(run.item(IDC_START_VIDEO), BM_CLICK, 0, 0);
+            run.exit(nullptr, true);
+            EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &icon)) << "gone with the program";
+        },
+    },
+    {
+        .name = "ContactsAreAddedThroughTheContactDialogAndWrittenAtOnce",
+        .given = {.settings = "0\r\n0\r\nalice\r\n"},
+        .client = ATTACHED,
+        .act = AddContacts,
+    },
+    {
+        .name = "TheSelectedContactIsEditedOrDeletedAndWrittenAtOnce",
+        .given = {.settings = "0\r\n0\r\nalice\r\nbob\r\ncarol\r\n"},
+        .client = ATTACHED,
+        .act = EditAndDeleteContacts,
+    },
+    {
+        .name = "ACallIsAnsweredWhileTheContactDialogIsOpen",
+        .given = {.settings = "0\r\n0\r\nbob\r\n"},
         .client = std::string(ATTACHED)
                   + "partner 601 bob\nawait 10000 attached\nawait 60000 file ring\nring 601\n"
                     "await 15000 command SET CALL 601 STATUS INPROGRESS\n",
-        .act = ContactCommands,
-        .commands = {"GET CALL 601 PARTNER_HANDLE", "SET CALL 601 STATUS INPROGRESS", "PING"},
-        .settingsAfter = "0\r\n0\r\nbob\r\ncarol\r\n" + std::string(258, 'x') + "\r\n",
+        .act = [](Run& run) {
+            run.awaitLog("USERSTATUS ONLINE");
+            run.chooseFromContactsMenu('a');
+            ASSERT_NE(run.contactDialog(), nullptr);
+            run.createFileBeside("ring");
+            run.awaitCommand("SET CALL 601 STATUS INPROGRESS");
+            run.answerContactDialog("", IDCANCEL);
+        },
+        .expect = {.commands = {"GET CALL 601 PARTNER_HANDLE", "SET CALL 601 STATUS INPROGRESS"}},
     },
     {
         .name = "ControlsFollowTheDialogsSizeWhichCannotShrink",
         .client = ATTACHED,
         .act = Resizing,
-        .commands = {"PING"},
     },
 };
 

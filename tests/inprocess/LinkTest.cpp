@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cinttypes>
-#include <cstdio>
 #include <cstring>
 #include <future>
 #include <string>
@@ -17,16 +15,6 @@
 namespace {
 
 using Lines = std::vector<std::string>;
-
-// A client that attaches at once and says nothing by itself.
-Scenario AttachedSilently()
-{
-    Scenario scenario;
-    scenario.attach = {{AttachAnswer{0, 0}}};
-    scenario.replies = ScenarioReplies::None;
-    scenario.user.clear();
-    return scenario;
-}
 
 // What the link relayed to the recorder, which stands in for the dialog.
 Lines g_relayed;
@@ -62,7 +50,7 @@ protected:
     }
 
     HWND recorder = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    StandinClient client{AttachedSilently()};
+    StandinClient client{SilentlyAttachingScenario()};
     SkypeCom link;
 };
 
@@ -132,27 +120,6 @@ TEST(WindowThread, StartSaysPromptlyWhetherItsWindowWasMade)
         EXPECT_EQ(IsWindow(probe->m_hWnd) != FALSE, createResult == 0);
         probe->stop();
         delete probe;
-    }
-}
-
-TEST(WindowThread, ClassNamesCountUpAndNameThreadAndInstanceInUpperCaseHex)
-{
-    UINT first = 0;
-    // Among sixteen counters in a row one ends in a hexadecimal letter.
-    for (UINT i = 0; i < 16; ++i) {
-        Probe probe(0);
-        ASSERT_TRUE(probe.start());
-        char name[260] = {};
-        GetClassNameA(probe.m_hWnd, name, sizeof(name));
-        if (i == 0) {
-            ASSERT_EQ(std::sscanf(name, "WndClass 0x%X", &first), 1) << name;
-        }
-        char expected[260];
-        std::snprintf(expected, sizeof(expected), "WndClass 0x%X 0x%lX 0x%" PRIXPTR, first + i,
-                      GetWindowThreadProcessId(probe.m_hWnd, nullptr),
-                      reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr)));
-        EXPECT_STREQ(name, expected);
-        probe.stop();
     }
 }
 

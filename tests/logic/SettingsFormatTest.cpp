@@ -1,9 +1,7 @@
 #include <climits>
 #include <cstring>
-#include <cwchar>
 #include <memory>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -50,27 +48,6 @@ TEST(SettingsFormat, ParsesTheText)
     }
 }
 
-TEST(SettingsFormat, NullDataIsEmpty)
-{
-    const SettingsData data = ParseSettingsText(nullptr, 0);
-    EXPECT_EQ(std::make_tuple(data.startVideo, data.quietMedia, data.contacts), std::make_tuple(0, 0, Lines{}));
-}
-
-TEST(SettingsFormat, HugeLinesAndManyContactsAreReadWhole)
-{
-    const std::string longName(100000, 'n');
-    std::string text = std::string(50000, '9') + "\r\n" + std::string(70000, ' ') + "1\r\n" + longName;
-    for (int i = 0; i < 5000; ++i) {
-        text += "\r\ncontact" + std::to_string(i);
-    }
-    const SettingsData data = ParseExact(text);
-    EXPECT_EQ(data.startVideo, INT_MAX);
-    EXPECT_EQ(data.quietMedia, 1);
-    ASSERT_EQ(data.contacts.size(), 5001u);
-    EXPECT_EQ(data.contacts.front(), longName);
-    EXPECT_EQ(data.contacts.back(), "contact4999");
-}
-
 struct FormatCase { bool startVideo; bool quietMedia; Lines contacts; std::string text; };
 const FormatCase kFormatCases[] = {
     {false, false, {}, "0\r\n0\r\n"},
@@ -114,19 +91,6 @@ TEST(SettingsFormat, SettingsPathBesideTheExecutable)
         path.resize(length + 4);
         path.resize(SettingsPathFor(&path[0], length, path.size() + 1));
         EXPECT_EQ(path, c.settings) << testing::PrintToString(std::wstring(c.exe));
-    }
-}
-
-// The new name must fit with its NUL; a name that would not is refused whole.
-TEST(SettingsFormat, SettingsPathThatDoesNotFitIsRefused)
-{
-    const struct { const wchar_t* exe; size_t size; size_t length; } cases[] = {
-        {L"C:\\a.exe", 9, 8}, {L"C:\\a.exe", 8, 0}, {L"C:\\abc", 11, 10}, {L"C:\\abc", 10, 0},
-    };
-    for (const auto& c : cases) {
-        wchar_t path[16] = {};
-        std::wcsncpy(path, c.exe, 15);
-        EXPECT_EQ(SettingsPathFor(path, std::wcslen(c.exe), c.size), c.length) << c.size;
     }
 }
 

@@ -1,7 +1,5 @@
 #include "tests/support/RingProcess.h"
 
-#include <algorithm>
-
 #include "app/MainDialog.h"
 #include "res/resource.h"
 
@@ -40,12 +38,4 @@ std::vector<std::string> RingProcess::logLines() const
 std::vector<std::string> RingProcess::contactLines() const
 {
     return ReadRemoteListView(dialogItem(IDC_CONTACTS));
-}
-
-bool RingProcess::waitForLogLine(const std::string& line, DWORD timeoutMs) const
-{
-    return WaitUntil([&] {
-        const std::vector<std::string> lines = logLines();
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
-    }, timeoutMs);
 }

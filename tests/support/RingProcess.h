@@ -33,7 +33,6 @@ public:
 
     std::vector<std::string> logLines() const;
     std::vector<std::string> contactLines() const;
-    bool waitForLogLine(const std::string& line, DWORD timeoutMs) const;
 
     bool running() const { return m_child.running(); }
     // Waits for the process to end; returns its exit code, or -1 on time-out.

@@ -1,8 +1,37 @@
 #include "tests/support/StandinProcesses.h"
 
+#include <algorithm>
+
 constexpr DWORD READY_TIMEOUT_MS = 15000;
 
-std::vector<std::string> TranscriptFile::texts(const std::string& tag) const
+bool StandinProcess::startClient(const std::string& folder, const std::string& scenario, const std::string& program,
+                                 const std::string& name)
+{
+    const std::string scenarioPath = folder + "\\" + name + ".scenario";
+    WriteFileBytes(Widen(scenarioPath), scenario);
+    return start(program.empty() ? ProgramFolder() + "\\standin_client.exe" : program, "\"" + scenarioPath + "\"",
+                 folder, folder + "\\" + name + ".log");
+}
+
+bool StandinProcess::startPlayers(const std::string& folder, const std::string& arguments)
+{
+    return start(ProgramFolder() + "\\standin_players.exe", arguments, folder, folder + "\\players.log");
+}
+
+bool StandinProcess::start(const std::string& exe, const std::string& arguments, const std::string& folder,
+                           const std::string& transcript)
+{
+    m_transcript = transcript;
+    if (!m_process.start(Widen(exe), Widen(arguments + " \"" + transcript + "\""), Widen(folder))) {
+        return false;
+    }
+    return WaitUntil([this] {
+        const std::vector<TranscriptLine> first = lines();
+        return !first.empty() && first[0].tag == "==" && first[0].text.compare(0, 5, "ready") == 0;
+    }, READY_TIMEOUT_MS);
+}
+
+std::vector<std::string> StandinProcess::texts(const std::string& tag) const
 {
     std::vector<std::string> found;
     for (const TranscriptLine& line : lines()) {
@@ -13,53 +42,16 @@ std::vector<std::string> TranscriptFile::texts(const std::string& tag) const
     return found;
 }
 
-double TranscriptFile::timeOf(const std::string& tag) const
+double StandinProcess::timeOf(const std::string& tag, const char* text) const
 {
-    for (const TranscriptLine& line : lines()) {
-        if (line.tag == tag) {
-            return line.atMs;
-        }
-    }
-    return -1.0;
+    const std::vector<TranscriptLine> all = lines();
+    const auto line = std::find_if(all.begin(), all.end(), [&](const TranscriptLine& candidate) {
+        return candidate.tag == tag && (text == nullptr || candidate.text == text);
+    });
+    return line == all.end() ? -1.0 : line->atMs;
 }
 
-double TranscriptFile::timeOf(const std::string& tag, const std::string& text) const
+bool StandinProcess::waitFor(const std::string& tag, const std::string& text, DWORD timeoutMs) const
 {
-    for (const TranscriptLine& line : lines()) {
-        if (line.tag == tag && line.text == text) {
-            return line.atMs;
-        }
-    }
-    return -1.0;
-}
-
-bool TranscriptFile::waitFor(const std::string& tag, const std::string& text, DWORD timeoutMs) const
-{
-    return WaitUntil([&] { return timeOf(tag, text) >= 0.0; }, timeoutMs);
-}
-
-bool ClientProcess::start(const std::string& folder, const std::string& scenario, const std::string& program,
-                          const std::string& name)
-{
-    const std::string scenarioPath = folder + "\\" + name + ".scenario";
-    WriteFileBytes(Widen(scenarioPath), scenario);
-    m_transcript = TranscriptFile(folder + "\\" + name + ".log");
-    if (!m_process.start(Widen(program.empty() ? ProgramFolder() + "\\standin_client.exe" : program),
-                         Widen("\"" + scenarioPath + "\" \"" + m_transcript.path() + "\""), Widen(folder))) {
-        return false;
-    }
-    return WaitUntil([&] {
-        const std::vector<TranscriptLine> lines = m_transcript.lines();
-        return !lines.empty() && lines[0].tag == "==" && lines[0].text.compare(0, 6, "ready ") == 0;
-    }, READY_TIMEOUT_MS);
-}
-
-bool PlayersProcess::start(const std::string& folder, const std::string& arguments)
-{
-    m_log = TranscriptFile(folder + "\\players.log");
-    if (!m_process.start(Widen(ProgramFolder() + "\\standin_players.exe"),
-                         Widen("\"" + m_log.path() + "\" " + arguments), Widen(folder))) {
-        return false;
-    }
-    return m_log.waitFor("==", "ready", READY_TIMEOUT_MS);
+    return WaitUntil([&] { return timeOf(tag, text.c_str()) >= 0.0; }, timeoutMs);
 }

@@ -9,56 +9,38 @@
 #include "tools/harness/Harness.h"
 #include "tools/standin/Transcript.h"
 
-// The stand-in programs run as processes of their own beside Ringlock.exe,
-// in its folder, read through the transcripts they write there.
-
-// A transcript file being written by a stand-in program.
-class TranscriptFile {
+// A stand-in program run as a process of its own in the test's folder, read
+// through the transcript it writes there.
+class StandinProcess {
 public:
-    explicit TranscriptFile(std::string path = std::string()) : m_path(std::move(path)) {}
-    const std::string& path() const { return m_path; }
-    std::vector<TranscriptLine> lines() const { return ReadTranscript(m_path); }
+    // standin_client.exe (or `program`) playing `scenario`; its transcript is
+    // <name>.log. Returns once its window exists.
+    bool startClient(const std::string& folder, const std::string& scenario, const std::string& program = {},
+                     const std::string& name = "client");
+    // standin_players.exe with `arguments`; its transcript is players.log.
+    // Returns once its windows exist.
+    bool startPlayers(const std::string& folder, const std::string& arguments);
+    bool started() const { return !m_transcript.empty(); }
+
+    std::vector<TranscriptLine> lines() const { return ReadTranscript(m_transcript); }
     // Texts of the lines with `tag`, in order.
     std::vector<std::string> texts(const std::string& tag) const;
-    // Time of the first line with `tag` (and `text`), or a negative value.
-    double timeOf(const std::string& tag) const;
-    double timeOf(const std::string& tag, const std::string& text) const;
+    // Time of the first line with `tag` (and `text`, when given), or a
+    // negative value.
+    double timeOf(const std::string& tag, const char* text = nullptr) const;
     bool waitFor(const std::string& tag, const std::string& text, DWORD timeoutMs) const;
-
-private:
-    std::string m_path;
-};
-
-// standin_client.exe playing a scenario; its transcript is <name>.log.
-class ClientProcess {
-public:
-    // Writes the scenario into `folder`, starts the program there (`program`,
-    // or else the one beside the test program) and waits until its window exists.
-    bool start(const std::string& folder, const std::string& scenario, const std::string& program = {},
-               const std::string& name = "client");
-    const TranscriptFile& transcript() const { return m_transcript; }
-    std::vector<std::string> commands() const { return m_transcript.texts("<-"); }
-    bool waitForCommand(const std::string& text, DWORD timeoutMs) const
-    {
-        return m_transcript.waitFor("<-", text, timeoutMs);
-    }
+    // The client's commands, as it received them.
+    std::vector<std::string> commands() const { return texts("<-"); }
+    bool waitForCommand(const std::string& text, DWORD timeoutMs) const { return waitFor("<-", text, timeoutMs); }
     int waitForExit(DWORD timeoutMs) { return m_process.waitForExit(timeoutMs); }
     bool running() const { return m_process.running(); }
 
 private:
-    ChildProcess m_process;
-    TranscriptFile m_transcript;
-};
+    bool start(const std::string& exe, const std::string& arguments, const std::string& folder,
+               const std::string& transcript);
 
-// standin_players.exe; its log is players.log.
-class PlayersProcess {
-public:
-    bool start(const std::string& folder, const std::string& arguments = std::string());
-    const TranscriptFile& log() const { return m_log; }
-
-private:
     ChildProcess m_process;
-    TranscriptFile m_log;
+    std::string m_transcript;
 };
 
 #endif

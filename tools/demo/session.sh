@@ -33,7 +33,7 @@ collect() {
   [ -f "$2.exit" ] || echo "$code" >"$2.exit"
 }
 
-"$wine" standin_players.exe players.log --follow --timeout-ms 50000 2>players.err &
+"$wine" standin_players.exe --follow --timeout-ms 50000 players.log 2>players.err &
 players=$!
 wait_for_line players.log ' == ready' "$players"
 "$wine" standin_client.exe call.scenario client.log 2>client.err &

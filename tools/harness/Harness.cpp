@@ -7,20 +7,6 @@
 
 namespace {
 
-std::string ClassOf(HWND window)
-{
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof(name));
-    return name;
-}
-
-std::string TitleOf(HWND window)
-{
-    char title[128] = {};
-    GetWindowTextA(window, title, sizeof(title));
-    return title;
-}
-
 BOOL CALLBACK CollectWindow(HWND window, LPARAM param)
 {
     auto* found = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(param);
@@ -162,8 +148,12 @@ HWND AwaitWindow(DWORD processId, const char* className, const char* title, bool
     HWND match = nullptr;
     WaitUntil([&] {
         for (HWND window : TopLevelWindows(processId)) {
-            if ((!shownOnly || IsWindowVisible(window)) && ClassOf(window) == className &&
-                (title == nullptr || TitleOf(window) == title)) {
+            char windowClass[64] = {};
+            char windowTitle[128] = {};
+            GetClassNameA(window, windowClass, sizeof(windowClass));
+            GetWindowTextA(window, windowTitle, sizeof(windowTitle));
+            if ((!shownOnly || IsWindowVisible(window)) && lstrcmpA(windowClass, className) == 0 &&
+                (title == nullptr || lstrcmpA(windowTitle, title) == 0)) {
                 match = window;
                 return true;
             }

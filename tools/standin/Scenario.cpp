@@ -15,6 +15,32 @@ const NamedStatus STATUS_NAMES[] = {
     {"connected", 0}, {"pending", 1}, {"refused", 2}, {"unavailable", 3}, {"available", 0x8001},
 };
 
+// The steps whose arguments are only numbers and an optional leading word
+// (a call id) or text: which fields they fill and how many numbers they take.
+struct StepSyntax {
+    const char* keyword;
+    StepKind kind;
+    enum { NoWord, Word, Text } lead;
+    size_t minNumbers;
+    size_t maxNumbers;
+    bool firstIsCount;  // else the first number is `number`
+};
+
+const StepSyntax STEPS[] = {
+    {"wait", StepKind::Wait, StepSyntax::NoWord, 1, 1, false},
+    {"notify", StepKind::Notify, StepSyntax::Text, 0, 0, false},
+    {"nonul", StepKind::NoNul, StepSyntax::Text, 0, 0, false},
+    {"foreign", StepKind::Foreign, StepSyntax::Text, 0, 0, false},
+    {"mark", StepKind::Mark, StepSyntax::Text, 0, 0, false},
+    {"ring", StepKind::Ring, StepSyntax::Word, 0, 2, true},
+    {"finish", StepKind::Finish, StepSyntax::Word, 0, 0, false},
+    {"miss", StepKind::Miss, StepSyntax::Word, 0, 0, false},
+    {"burst", StepKind::Burst, StepSyntax::NoWord, 1, 2, true},
+    {"program-exit", StepKind::ProgramExit, StepSyntax::NoWord, 0, 0, false},
+    {"program-size", StepKind::ProgramSize, StepSyntax::NoWord, 2, 2, true},
+    {"crash", StepKind::Crash, StepSyntax::NoWord, 0, 0, false},
+};
+
 bool ParseNumber(const std::string& word, uint32_t& value)
 {
     if (word.empty() || word[0] == '-' || word[0] == '+') {
@@ -30,26 +56,27 @@ bool ParseNumber(const std::string& word, uint32_t& value)
     return true;
 }
 
-std::vector<std::string> Words(const std::string& text)
+// A name of the format, or a decimal or 0x-hexadecimal number, negative ones
+// included.
+bool ParseAttachStatus(const std::string& word, int32_t& status)
 {
-    std::istringstream in(text);
-    std::vector<std::string> words;
-    std::string word;
-    while (in >> word) {
-        words.push_back(word);
+    for (const NamedStatus& named : STATUS_NAMES) {
+        if (word == named.name) {
+            status = named.status;
+            return true;
+        }
     }
-    return words;
+    uint32_t magnitude = 0;
+    const bool negative = !word.empty() && word[0] == '-';
+    if (!ParseNumber(negative ? word.substr(1) : word, magnitude) || (negative && magnitude > 0x80000000u)) {
+        return false;
+    }
+    status = static_cast<int32_t>(negative ? -static_cast<int64_t>(magnitude) : magnitude);
+    return true;
 }
 
-// The text after "<keyword> ", kept byte for byte (trailing blanks included).
-std::string RestAfterKeyword(const std::string& line, const std::string& keyword)
-{
-    const size_t start = line.find_first_not_of(" \t");
-    const size_t after = start + keyword.size();
-    return after < line.size() ? line.substr(after + 1) : std::string();
-}
-
-// The text after the first `skip` words and the blank that follows them.
+// The text after the first `skip` words and the blank that follows them,
+// kept byte for byte (trailing blanks included).
 std::string RestAfterWords(const std::string& line, size_t skip)
 {
     size_t at = 0;
@@ -63,299 +90,190 @@ std::string RestAfterWords(const std::string& line, size_t skip)
     return line.substr(at + 1);
 }
 
-class Parser {
-public:
-    Parser(Scenario& scenario, std::string& error) : m_scenario(scenario), m_error(error) {}
-
-    bool line(const std::string& raw, int number)
-    {
-        m_line = number;
-        std::string text = raw;
-        if (!text.empty() && text.back() == '\r') {
-            text.pop_back();
-        }
-        const std::vector<std::string> words = Words(text);
-        if (words.empty() || words[0][0] == '#') {
-            return true;
-        }
-        const std::string& keyword = words[0];
-        if (keyword == "attach") {
-            return attach(words);
-        }
-        if (keyword == "replies") {
-            return replies(words);
-        }
-        if (keyword == "partner") {
-            if (words.size() < 2) {
-                return fail("partner needs a call id and a caller");
+// Each returns what is wrong with the line, or nothing.
+std::string ParseAttach(const std::vector<std::string>& words, Scenario& scenario)
+{
+    std::vector<AttachAnswer> answers;
+    uint32_t delay = 0;
+    for (size_t i = 1; i < words.size(); ++i) {
+        uint32_t ms = 0;
+        int32_t status = 0;
+        if (words[i] == "wait") {
+            if (i + 1 >= words.size() || !ParseNumber(words[++i], ms)) {
+                return "wait needs milliseconds";
             }
-            m_scenario.partners[words[1]] = RestAfterWords(text, 2);
-            return true;
-        }
-        if (keyword == "user") {
-            if (words.size() != 2) {
-                return fail("user needs one handle");
-            }
-            m_scenario.user = words[1];
-            return true;
-        }
-        return step(keyword, words, text);
-    }
-
-private:
-    bool fail(const std::string& message)
-    {
-        std::ostringstream out;
-        out << "line " << m_line << ": " << message;
-        m_error = out.str();
-        return false;
-    }
-
-    bool attach(const std::vector<std::string>& words)
-    {
-        std::vector<AttachAnswer> answers;
-        uint32_t delay = 0;
-        for (size_t i = 1; i < words.size(); ++i) {
-            if (words[i] == "none") {
-                continue;
-            }
-            if (words[i] == "wait") {
-                uint32_t ms = 0;
-                if (i + 1 >= words.size() || !ParseNumber(words[i + 1], ms)) {
-                    return fail("wait needs milliseconds");
-                }
-                delay += ms;
-                ++i;
-                continue;
-            }
-            int32_t status = 0;
+            delay += ms;
+        } else if (words[i] != "none") {
             if (!ParseAttachStatus(words[i], status)) {
-                return fail("unknown attach status '" + words[i] + "'");
+                return "unknown attach status '" + words[i] + "'";
             }
             answers.push_back(AttachAnswer{status, delay});
             delay = 0;
         }
-        m_scenario.attach.push_back(answers);
-        return true;
     }
+    scenario.attach.push_back(answers);
+    return {};
+}
 
-    bool replies(const std::vector<std::string>& words)
-    {
-        if (words.size() == 2 && words[1] == "none") {
-            m_scenario.replies = ScenarioReplies::None;
-            return true;
-        }
-        if (words.size() == 2 && words[1] == "sync") {
-            m_scenario.replies = ScenarioReplies::Sync;
-            return true;
-        }
-        if (words.size() == 3 && words[1] == "deferred" && ParseNumber(words[2], m_scenario.replyDelayMs)) {
-            m_scenario.replies = ScenarioReplies::Deferred;
-            return true;
-        }
-        return fail("replies takes none, sync or deferred <ms>");
+std::string ParseAwait(const std::vector<std::string>& words, const std::string& line, ScenarioStep& step)
+{
+    if (words.size() < 3 || !ParseNumber(words[1], step.number)) {
+        return "await needs a time-out in ms and what to wait for";
     }
-
-    bool numbers(const std::vector<std::string>& words, size_t first, size_t required, size_t allowed,
-                 std::vector<uint32_t>& values)
-    {
-        const size_t given = words.size() - first;
-        if (given < required || given > allowed) {
-            return fail(words[0] + ": wrong number of arguments");
+    const std::string& what = words[2];
+    const struct {
+        const char* name;
+        StepKind kind;
+        bool text;
+    } KINDS[] = {{"attached", StepKind::AwaitAttached, false}, {"discover", StepKind::AwaitDiscover, false},
+                 {"gone", StepKind::AwaitGone, false},        {"command", StepKind::AwaitCommand, true},
+                 {"file", StepKind::AwaitFile, true}};
+    for (const auto& kind : KINDS) {
+        if (what == kind.name) {
+            step.kind = kind.kind;
+            step.text = RestAfterWords(line, 3);
+            return kind.text || words.size() == 3 ? std::string() : "await " + what + " takes nothing more";
         }
-        for (size_t i = first; i < words.size(); ++i) {
-            uint32_t value = 0;
-            if (!ParseNumber(words[i], value)) {
-                return fail(words[0] + ": '" + words[i] + "' is not a number");
-            }
-            values.push_back(value);
-        }
-        return true;
     }
+    return "await what? '" + what + "'";
+}
 
-    bool add(ScenarioStep step)
-    {
-        step.line = m_line;
-        m_scenario.steps.push_back(std::move(step));
-        return true;
+std::string ParseStep(const std::vector<std::string>& words, const std::string& line, ScenarioStep& step)
+{
+    const std::string& keyword = words[0];
+    if (keyword == "await") {
+        return ParseAwait(words, line, step);
     }
-
-    bool await(const std::vector<std::string>& words, const std::string& text)
-    {
-        uint32_t timeout = 0;
-        if (words.size() < 3 || !ParseNumber(words[1], timeout)) {
-            return fail("await needs a time-out in ms and what to wait for");
-        }
-        const std::string& what = words[2];
-        ScenarioStep step{StepKind::AwaitAttached};
-        step.number = timeout;
-        if (what == "attached" || what == "discover" || what == "gone") {
-            if (words.size() != 3) {
-                return fail("await " + what + " takes nothing more");
-            }
-            step.kind = what == "attached" ? StepKind::AwaitAttached
-                        : what == "discover" ? StepKind::AwaitDiscover
-                                             : StepKind::AwaitGone;
-            return add(step);
-        }
-        if (what == "command" || what == "file") {
-            step.kind = what == "command" ? StepKind::AwaitCommand : StepKind::AwaitFile;
-            step.text = RestAfterWords(text, 3);
-            return add(step);
-        }
-        return fail("await what? '" + what + "'");
+    if (keyword == "announce") {
+        step.kind = StepKind::Announce;
+        return words.size() == 2 && ParseAttachStatus(words[1], step.status) ? "" : "announce needs one attach status";
     }
-
-    bool hang(const std::vector<std::string>& words)
-    {
-        ScenarioStep step{StepKind::Hang};
+    if (keyword == "hang") {
+        step.kind = StepKind::Hang;
         if (words.size() == 2 && words[1] == "forever") {
             step.number = HANG_FOREVER;
-            return add(step);
+            return {};
         }
-        std::vector<uint32_t> values;
-        if (!numbers(words, 1, 1, 1, values)) {
-            return false;
-        }
-        if (values[0] == HANG_FOREVER) {
-            return fail("hang: use 'forever' for a hang without end");
-        }
-        step.number = values[0];
-        return add(step);
+        return words.size() == 2 && ParseNumber(words[1], step.number) && step.number != HANG_FOREVER
+                   ? ""
+                   : "hang takes milliseconds or 'forever'";
     }
-
-    bool step(const std::string& keyword, const std::vector<std::string>& words, const std::string& text)
-    {
+    for (const StepSyntax& syntax : STEPS) {
+        if (keyword != syntax.keyword) {
+            continue;
+        }
+        step.kind = syntax.kind;
+        if (syntax.lead == StepSyntax::Text) {
+            step.text = RestAfterWords(line, 1);
+            return {};
+        }
+        const size_t first = syntax.lead == StepSyntax::Word ? 2 : 1;
+        if (words.size() < first || words.size() - first < syntax.minNumbers ||
+            words.size() - first > syntax.maxNumbers) {
+            return keyword + ": wrong number of arguments";
+        }
+        step.text = first == 2 ? words[1] : std::string();
         std::vector<uint32_t> values;
-        if (keyword == "wait") {
-            if (!numbers(words, 1, 1, 1, values)) {
-                return false;
+        for (size_t i = first; i < words.size(); ++i) {
+            values.push_back(0);
+            if (!ParseNumber(words[i], values.back())) {
+                return keyword + ": '" + words[i] + "' is not a number";
             }
-            ScenarioStep step{StepKind::Wait};
-            step.number = values[0];
-            return add(step);
         }
-        if (keyword == "notify" || keyword == "nonul" || keyword == "foreign" || keyword == "mark") {
-            ScenarioStep step{keyword == "notify"    ? StepKind::Notify
-                              : keyword == "nonul"   ? StepKind::NoNul
-                              : keyword == "foreign" ? StepKind::Foreign
-                                                     : StepKind::Mark};
-            step.text = RestAfterKeyword(text, keyword);
-            return add(step);
+        step.count = syntax.kind == StepKind::Ring ? 1 : 0;
+        if (!values.empty()) {
+            (syntax.firstIsCount ? step.count : step.number) = values[0];
         }
-        if (keyword == "ring") {
-            if (words.size() < 2 || !numbers(words, 2, 0, 2, values)) {
-                return words.size() < 2 ? fail("ring needs a call id") : false;
-            }
-            ScenarioStep step{StepKind::Ring, words[1]};
-            step.count = values.empty() ? 1 : values[0];
-            step.number = values.size() < 2 ? 0 : values[1];
-            return add(step);
-        }
-        if (keyword == "finish" || keyword == "miss") {
-            if (words.size() != 2) {
-                return fail(keyword + " needs one call id");
-            }
-            return add(ScenarioStep{keyword == "finish" ? StepKind::Finish : StepKind::Miss, words[1]});
-        }
-        if (keyword == "burst") {
-            if (!numbers(words, 1, 1, 2, values)) {
-                return false;
-            }
-            ScenarioStep step{StepKind::Burst};
-            step.count = values[0];
-            step.number = values.size() < 2 ? 0 : values[1];
-            return add(step);
-        }
-        if (keyword == "announce") {
-            ScenarioStep step{StepKind::Announce};
-            if (words.size() != 2 || !ParseAttachStatus(words[1], step.status)) {
-                return fail("announce needs one attach status");
-            }
-            return add(step);
-        }
-        if (keyword == "await") {
-            return await(words, text);
-        }
-        if (keyword == "program-exit" && words.size() == 1) {
-            return add(ScenarioStep{StepKind::ProgramExit});
-        }
-        if (keyword == "program-size") {
-            if (!numbers(words, 1, 2, 2, values)) {
-                return false;
-            }
-            ScenarioStep step{StepKind::ProgramSize};
-            step.count = values[0];
-            step.number = values[1];
-            return add(step);
-        }
-        if (keyword == "hang") {
-            return hang(words);
-        }
-        if (keyword == "crash" && words.size() == 1) {
-            return add(ScenarioStep{StepKind::Crash});
-        }
-        if (keyword == "end" && words.size() == 1) {
-            return add(ScenarioStep{StepKind::End});
-        }
-        return fail("unknown step '" + keyword + "'");
+        step.number = values.size() > 1 ? values[1] : step.number;
+        return {};
     }
+    return "unknown step '" + keyword + "'";
+}
 
-    Scenario& m_scenario;
-    std::string& m_error;
-    int m_line = 0;
-};
+std::string ParseLine(const std::string& line, int number, Scenario& scenario)
+{
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;) {
+        words.push_back(word);
+    }
+    if (words.empty() || words[0][0] == '#') {
+        return {};
+    }
+    if (words[0] == "attach") {
+        return ParseAttach(words, scenario);
+    }
+    if (words[0] == "replies") {
+        if (words.size() == 2 && words[1] == "sync") {
+            scenario.replies = ScenarioReplies::Sync;
+            return {};
+        }
+        scenario.replies = ScenarioReplies::Deferred;
+        return words.size() == 3 && words[1] == "deferred" && ParseNumber(words[2], scenario.replyDelayMs)
+                   ? ""
+                   : "replies takes sync or deferred <ms>";
+    }
+    if (words[0] == "partner") {
+        if (words.size() < 2) {
+            return "partner needs a call id and a caller";
+        }
+        scenario.partners[words[1]] = RestAfterWords(line, 2);
+        return {};
+    }
+    if (words[0] == "user") {
+        if (words.size() != 2) {
+            return "user needs one handle";
+        }
+        scenario.user = words[1];
+        return {};
+    }
+    ScenarioStep step{StepKind::Wait};
+    step.line = number;
+    const std::string error = ParseStep(words, line, step);
+    if (error.empty()) {
+        scenario.steps.push_back(step);
+    }
+    return error;
+}
 
 }  // namespace
 
-bool ParseAttachStatus(const std::string& word, int32_t& status)
+std::string AttachStatusText(int32_t status)
 {
-    for (const NamedStatus& named : STATUS_NAMES) {
-        if (word == named.name) {
-            status = named.status;
-            return true;
-        }
-    }
-    if (!word.empty() && word[0] == '-') {
-        uint32_t magnitude = 0;
-        if (!ParseNumber(word.substr(1), magnitude) || magnitude > 0x80000000u) {
-            return false;
-        }
-        status = static_cast<int32_t>(-static_cast<int64_t>(magnitude));
-        return true;
-    }
-    uint32_t value = 0;
-    if (!ParseNumber(word, value)) {
-        return false;
-    }
-    status = static_cast<int32_t>(value);
-    return true;
-}
-
-const char* AttachStatusName(int32_t status)
-{
+    const char* name = "other";
     for (const NamedStatus& named : STATUS_NAMES) {
         if (status == named.status) {
-            return named.name;
+            name = named.name;
         }
     }
-    return "other";
+    return std::to_string(status) + " (" + name + ")";
 }
 
 bool ParseScenario(const std::string& text, Scenario& scenario, std::string& error)
 {
-    Parser parser(scenario, error);
     std::istringstream in(text);
     std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-        if (!parser.line(line, ++number)) {
+    for (int number = 1; std::getline(in, line); ++number) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        const std::string why = ParseLine(line, number, scenario);
+        if (!why.empty()) {
+            error = "line " + std::to_string(number) + ": " + why;
             return false;
         }
     }
     return true;
 }
 
+Scenario SilentlyAttachingScenario()
+{
+    Scenario scenario;
+    scenario.attach = {{AttachAnswer{0, 0}}};
+    scenario.replies = ScenarioReplies::None;
+    scenario.user.clear();
+    return scenario;
+}
 std::string BackgroundLine(uint32_t index)
 {
     static const char* const PRESENCE[] = {"ONLINE", "AWAY", "OFFLINE", "DND", "NA"};

@@ -19,7 +19,7 @@ struct AttachAnswer {
 enum class ScenarioReplies {
     None,      // commands are recorded, never answered
     Sync,      // answered from inside the command's WM_COPYDATA handler
-    Deferred,  // answered from the stand-in's main thread after a delay
+    Deferred,  // answered from the stand-in's thread after a delay
 };
 
 enum class StepKind {
@@ -42,7 +42,6 @@ enum class StepKind {
     ProgramSize,     // count = width, number = height (pixels)
     Hang,            // number = ms the API window's thread takes no messages (HANG_FOREVER: for good)
     Crash,           // the process ends at once, without cleanup
-    End,
 };
 
 constexpr uint32_t HANG_FOREVER = 0xFFFFFFFFu;
@@ -63,17 +62,19 @@ struct Scenario {
     ScenarioReplies replies = ScenarioReplies::Deferred;
     uint32_t replyDelayMs = 10;
     std::map<std::string, std::string> partners;  // call id -> caller
-    std::string user = "standin.user";
+    std::string user = "standin.user";  // pushed after each successful attach; empty: nothing pushed
     std::vector<ScenarioStep> steps;
 };
 
 // Parses the scenario text; on failure returns false with `error` naming the line.
 bool ParseScenario(const std::string& text, Scenario& scenario, std::string& error);
 
-// Attach status from its name (connected, pending, refused, unavailable,
-// available) or a decimal or 0x-hexadecimal number.
-bool ParseAttachStatus(const std::string& word, int32_t& status);
-const char* AttachStatusName(int32_t status);
+// "0 (connected)", "4 (other)": an attach status and its name in the format.
+std::string AttachStatusText(int32_t status);
+
+// A client that attaches at once, answers no command and pushes no state:
+// everything the program under test hears is what its driver sends.
+Scenario SilentlyAttachingScenario();
 
 // The i-th line of realistic background traffic (presence, mood, chat and
 // group notifications); any 1,000 lines in a row are all different, and none

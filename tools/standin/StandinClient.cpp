@@ -72,21 +72,6 @@ std::string Hex(const void* pointer)
     return text;
 }
 
-std::string AttachText(int32_t status)
-{
-    return std::to_string(status) + " (" + AttachStatusName(status) + ")";
-}
-
-// A receiver that hangs fails the send after `timeoutMs`.
-LRESULT SendTextWithin(HWND from, HWND to, const std::string& text, DWORD timeoutMs)
-{
-    COPYDATASTRUCT block{0, static_cast<DWORD>(text.size() + 1), const_cast<char*>(text.c_str())};
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(to, WM_COPYDATA, reinterpret_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&block),
-                        SMTO_NORMAL, timeoutMs, &result);
-    return static_cast<LRESULT>(result);
-}
-
 }  // namespace
 
 struct StandinClient::State {
@@ -134,9 +119,17 @@ struct StandinClient::State {
     void armTimer();
     void sendAttach(HWND app, int32_t status);
     void tick(const std::string& callId, uint32_t seconds, double dueMs);
-    LRESULT notify(const std::string& text);
-    LRESULT sendBlock(const void* data, DWORD cbData, HWND from) const;
+    LRESULT notify(const std::string& text, HWND target = nullptr);
+    LRESULT sendBlock(const void* data, DWORD cbData, HWND from, HWND target = nullptr) const;
     HWND self() const;
+
+    // Runs `f` with the state locked; its result.
+    template <typename F>
+    auto locked(F f) const
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return f();
+    }
 
     // The timeline, on the thread that plays it.
     bool runStep(const ScenarioStep& step);
@@ -163,10 +156,7 @@ DWORD WINAPI StandinClient::State::threadMain(LPVOID param)
     if (!hWnd) {
         return 1;
     }
-    {
-        std::lock_guard<std::mutex> lock(state->mutex);
-        state->window = hWnd;
-    }
+    state->locked([state, hWnd] { return state->window = hWnd; });
     SetEvent(state->ready);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -243,7 +233,7 @@ void StandinClient::State::onDiscover(HWND app)
 
 void StandinClient::State::sendAttach(HWND app, int32_t status)
 {
-    transcript.write(">>", "attach " + AttachText(status));
+    transcript.write(">>", "attach " + AttachStatusText(status));
     SendMessageA(app, attachMsg, reinterpret_cast<WPARAM>(self()), status);
     const double returned = ClockMs();
     if (status == ATTACH_CONNECTED && !scenario.user.empty()) {
@@ -292,10 +282,7 @@ LRESULT StandinClient::State::onCommand(HWND sender, const COPYDATASTRUCT* block
     }
     std::string answered;
     if (CallIdBetween(command.text, "SET CALL ", " STATUS INPROGRESS", answered)) {
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            activeCalls.insert(answered);
-        }
+        locked([&] { return activeCalls.insert(answered); });
         tick(answered, 1, due + DURATION_TICK_MS);
     }
     runDue();
@@ -306,11 +293,8 @@ LRESULT StandinClient::State::onCommand(HWND sender, const COPYDATASTRUCT* block
 void StandinClient::State::tick(const std::string& callId, uint32_t seconds, double dueMs)
 {
     schedule(dueMs, [this, callId, seconds, dueMs] {
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            if (activeCalls.count(callId) == 0) {
-                return;
-            }
+        if (locked([&] { return activeCalls.count(callId); }) == 0) {
+            return;
         }
         notify("CALL " + callId + " DURATION " + std::to_string(seconds));
         tick(callId, seconds + 1, dueMs + DURATION_TICK_MS);
@@ -354,22 +338,25 @@ void StandinClient::State::armTimer()
     }
 }
 
-LRESULT StandinClient::State::notify(const std::string& text)
+LRESULT StandinClient::State::notify(const std::string& text, HWND target)
 {
-    HWND target;
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        target = appWindow;
-    }
     transcript.write("->", text);
-    COPYDATASTRUCT block{0, static_cast<DWORD>(text.size() + 1), const_cast<char*>(text.c_str())};
-    return SendMessageA(target, WM_COPYDATA, reinterpret_cast<WPARAM>(self()), reinterpret_cast<LPARAM>(&block));
+    return sendBlock(text.c_str(), static_cast<DWORD>(text.size() + 1), self(), target);
+}
+
+LRESULT StandinClient::State::sendBlock(const void* data, DWORD cbData, HWND from, HWND target) const
+{
+    COPYDATASTRUCT block{0, cbData, const_cast<void*>(data)};
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(target ? target : locked([this] { return appWindow; }), WM_COPYDATA,
+                        reinterpret_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&block), SMTO_NORMAL, SEND_TIMEOUT_MS,
+                        &result);
+    return static_cast<LRESULT>(result);
 }
 
 HWND StandinClient::State::self() const
 {
-    std::lock_guard<std::mutex> lock(mutex);
-    return window;
+    return locked([this] { return window; });
 }
 
 StandinClient::StandinClient(Scenario scenario) : m_state(new State(std::move(scenario))) {}
@@ -444,8 +431,7 @@ void StandinClient::stop()
 
 void StandinClient::acceptDiscoverOnlyFrom(DWORD processId)
 {
-    std::lock_guard<std::mutex> lock(m_state->mutex);
-    m_state->discoverProcess = processId;
+    m_state->locked([this, processId] { return m_state->discoverProcess = processId; });
 }
 
 void StandinClient::setCommandHook(std::function<void(const ReceivedCommand&)> hook)
@@ -459,33 +445,17 @@ HWND StandinClient::apiWindow() const
     return m_state->self();
 }
 
-HWND StandinClient::appWindow() const
+StandinClient::Attachment StandinClient::attachment() const
 {
-    std::lock_guard<std::mutex> lock(m_state->mutex);
-    return m_state->appWindow;
+    return m_state->locked([this] {
+        return Attachment{m_state->appWindow, m_state->lastDiscoverMs, m_state->lastAttachReturnedMs,
+                          m_state->attachesSent};
+    });
 }
 
-double StandinClient::lastDiscoverMs() const
+LRESULT StandinClient::notify(const std::string& text, HWND target)
 {
-    std::lock_guard<std::mutex> lock(m_state->mutex);
-    return m_state->lastDiscoverMs;
-}
-
-double StandinClient::lastAttachReturnedMs() const
-{
-    std::lock_guard<std::mutex> lock(m_state->mutex);
-    return m_state->lastAttachReturnedMs;
-}
-
-int StandinClient::attachesSent() const
-{
-    std::lock_guard<std::mutex> lock(m_state->mutex);
-    return m_state->attachesSent;
-}
-
-LRESULT StandinClient::notify(const std::string& text)
-{
-    return m_state->notify(text);
+    return m_state->notify(text, target);
 }
 
 LRESULT StandinClient::sendBlock(const void* data, DWORD cbData, HWND fromWindow)
@@ -493,25 +463,18 @@ LRESULT StandinClient::sendBlock(const void* data, DWORD cbData, HWND fromWindow
     return m_state->sendBlock(data, cbData, fromWindow);
 }
 
-LRESULT StandinClient::notifyWithin(HWND target, const std::string& text, DWORD timeoutMs)
+double StandinClient::timedBurst(HWND target, const std::vector<std::string>& texts)
 {
-    return SendTextWithin(apiWindow(), target, text, timeoutMs);
-}
-
-double StandinClient::timedBurst(HWND target, const std::vector<std::string>& texts, DWORD timeoutMs)
-{
-    const HWND from = apiWindow();
     const double start = ClockMs();
     for (const std::string& text : texts) {
-        SendTextWithin(from, target, text, timeoutMs);
+        notify(text, target);
     }
     return texts.empty() ? 0 : (ClockMs() - start) * 1000.0 / static_cast<double>(texts.size());
 }
 
 std::vector<ReceivedCommand> StandinClient::commands() const
 {
-    std::lock_guard<std::mutex> lock(m_state->mutex);
-    return m_state->received;
+    return m_state->locked([this] { return m_state->received; });
 }
 
 void StandinClient::clearCommands()
@@ -522,7 +485,7 @@ void StandinClient::clearCommands()
 
 bool StandinClient::waitForAttachesSent(int count, DWORD timeoutMs) const
 {
-    return WaitUntil([this, count] { return attachesSent() >= count; }, timeoutMs, timeoutMs, m_state->wake);
+    return WaitUntil([this, count] { return attachment().attachesSent >= count; }, timeoutMs, timeoutMs, m_state->wake);
 }
 
 bool StandinClient::waitForCommandStartingWith(const std::string& head, size_t from, DWORD timeoutMs,
@@ -594,17 +557,6 @@ bool StandinClient::State::hang(const ScenarioStep& step)
     return hung || failed(step, "the client window did not hang");
 }
 
-LRESULT StandinClient::State::sendBlock(const void* data, DWORD cbData, HWND from) const
-{
-    COPYDATASTRUCT block{0, cbData, const_cast<void*>(data)};
-    HWND target;
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        target = appWindow;
-    }
-    return SendMessageA(target, WM_COPYDATA, reinterpret_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&block));
-}
-
 bool StandinClient::State::runStep(const ScenarioStep& step)
 {
     const std::string call = "CALL " + step.text + " ";
@@ -631,14 +583,10 @@ bool StandinClient::State::runStep(const ScenarioStep& step)
         }
         return true;
     case StepKind::Finish:
-    case StepKind::Miss: {
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            activeCalls.erase(step.text);
-        }
+    case StepKind::Miss:
+        locked([&] { return activeCalls.erase(step.text); });
         notify(call + (step.kind == StepKind::Finish ? "STATUS FINISHED" : "STATUS MISSED"));
         return true;
-    }
     case StepKind::Burst:
         for (uint32_t i = 0; i < step.count; ++i) {
             Sleep(i > 0 ? step.number : 0);
@@ -647,7 +595,7 @@ bool StandinClient::State::runStep(const ScenarioStep& step)
         transcript.write("==", "burst of " + std::to_string(step.count) + " done");
         return true;
     case StepKind::Announce:
-        transcript.write(">>", "broadcast attach " + AttachText(step.status));
+        transcript.write(">>", "broadcast attach " + AttachStatusText(step.status));
         PostMessageA(HWND_BROADCAST, attachMsg, reinterpret_cast<WPARAM>(self()), step.status);
         return true;
     case StepKind::Mark:
@@ -663,34 +611,25 @@ bool StandinClient::State::runStep(const ScenarioStep& step)
         TerminateProcess(GetCurrentProcess(), CRASH_EXIT_CODE);
         return false;
     case StepKind::AwaitAttached:
-        return await(step, [this] {
-            std::lock_guard<std::mutex> lock(mutex);
-            return attached;
-        });
+        return await(step, [this] { return locked([this] { return attached; }); });
     case StepKind::AwaitDiscover: {
-        std::unique_lock<std::mutex> lock(mutex);
-        const int before = discovers;
-        lock.unlock();
-        return await(step, [this, before] {
-            std::lock_guard<std::mutex> relock(mutex);
-            return discovers > before;
-        });
+        const int before = locked([this] { return discovers; });
+        return await(step, [this, before] { return locked([this] { return discovers; }) > before; });
     }
     case StepKind::AwaitCommand:
         return await(step, [this, &step] {
-            std::lock_guard<std::mutex> lock(mutex);
-            return std::any_of(received.begin(), received.end(),
-                               [&step](const ReceivedCommand& command) { return command.text == step.text; });
+            return locked([this, &step] {
+                return std::any_of(received.begin(), received.end(),
+                                   [&step](const ReceivedCommand& command) { return command.text == step.text; });
+            });
         });
     case StepKind::AwaitFile:
         return await(step, [&step] { return GetFileAttributesA(step.text.c_str()) != INVALID_FILE_ATTRIBUTES; });
     case StepKind::AwaitGone:
         return await(step, [this] {
-            std::lock_guard<std::mutex> lock(mutex);
-            return appWindow != nullptr && !IsWindow(appWindow);
+            const HWND app = locked([this] { return appWindow; });
+            return app != nullptr && !IsWindow(app);
         });
-    case StepKind::End:
-        break;
     }
     return true;
 }
@@ -699,9 +638,6 @@ bool StandinClient::play()
 {
     bool ok = true;
     for (const ScenarioStep& step : m_state->scenario.steps) {
-        if (step.kind == StepKind::End) {
-            break;
-        }
         ok = m_state->runStep(step) && ok;
     }
     m_state->transcript.write("==", ok ? "end" : "end with failures");

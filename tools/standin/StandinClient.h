@@ -27,6 +27,7 @@ struct ReceivedCommand {
 
 // The exit code of a process ended by the `crash` step.
 constexpr UINT CRASH_EXIT_CODE = 9;
+constexpr DWORD SEND_TIMEOUT_MS = 10000;
 
 class StandinClient {
 public:
@@ -48,21 +49,24 @@ public:
     void setCommandHook(std::function<void(const ReceivedCommand&)> hook);
 
     HWND apiWindow() const;  // named in every attach message and notification
-    HWND appWindow() const;  // the window named by the last discover broadcast
-    // On ClockMs(): when the last discovery that was answered arrived, and
-    // when the last attach message returned (the receiver had handled it).
-    double lastDiscoverMs() const;
-    double lastAttachReturnedMs() const;
-    int attachesSent() const;
 
-    // Sent from the calling thread, wParam = apiWindow(); returns the result.
-    LRESULT notify(const std::string& text);
+    // What discovery and attachment have come to; times on ClockMs().
+    struct Attachment {
+        HWND appWindow;           // named by the last discover broadcast
+        double discoveredMs;      // when the last discovery that was answered arrived
+        double attachReturnedMs;  // when the last attach message returned (the receiver had handled it)
+        int attachesSent;
+    };
+    Attachment attachment() const;
+
+    // Sent from the calling thread with wParam = apiWindow(), to `target` or
+    // else to the discovering program's window; returns the result. A
+    // receiver that hangs fails the send after SEND_TIMEOUT_MS.
+    LRESULT notify(const std::string& text, HWND target = nullptr);
     LRESULT sendBlock(const void* data, DWORD cbData, HWND fromWindow);
-    // To `target`; a receiver that hangs fails the send after timeoutMs.
-    LRESULT notifyWithin(HWND target, const std::string& text, DWORD timeoutMs);
-    // The texts one after the other as notifyWithin sends them; the wall time
-    // per text in microseconds, as the sender waits it.
-    double timedBurst(HWND target, const std::vector<std::string>& texts, DWORD timeoutMs);
+    // The texts one after the other as notify sends them; the wall time per
+    // text in microseconds, as the sender waits it.
+    double timedBurst(HWND target, const std::vector<std::string>& texts);
 
     std::vector<ReceivedCommand> commands() const;
     void clearCommands();

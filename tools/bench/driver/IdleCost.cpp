@@ -114,7 +114,7 @@ std::vector<double> TimeBaselinePath(TestBed& bed, const Relay& base, double end
         const UINT delay = TimerDelay(i);
         const size_t from = client.commands().size();
         const double sent = ClockMs();
-        client.notifyWithin(base.link, std::string(TIMER_PREFIX) + std::to_string(delay), TestBed::SEND_TIMEOUT_MS);
+        client.notify(std::string(TIMER_PREFIX) + std::to_string(delay), base.link);
         ReceivedCommand fired;
         if (!client.waitForCommandStartingWith(FIRED_TEXT, from, delay + 2000, &fired)) {
             Fail("the baseline timer did not fire");

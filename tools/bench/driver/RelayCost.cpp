@@ -67,7 +67,7 @@ BurstResult MeasureBurst(TestBed& bed, HWND target, HWND list, const std::string
 {
     const SchedSample before = SampleSched(unixPid);
     BurstResult result;
-    result.us = bed.client().timedBurst(target, texts, TestBed::SEND_TIMEOUT_MS);
+    result.us = bed.client().timedBurst(target, texts);
     const SchedSample after = SampleSched(unixPid);
     result.cpuUs = (after.cpuMs - before.cpuMs) * 1000.0 / static_cast<double>(texts.size());
     std::string problem;
@@ -112,7 +112,7 @@ BurstResult RinglockBurst(TestBed& bed, const Ring& ring, const std::string& rin
                           const std::vector<std::string>& texts, int rep, RelayFigures* f)
 {
     const size_t commandsBefore = bed.client().commands().size();
-    const BurstResult r = MeasureBurst(bed, bed.client().appWindow(), ring.log, ringPid, texts, "Ringlock");
+    const BurstResult r = MeasureBurst(bed, bed.client().attachment().appWindow, ring.log, ringPid, texts, "Ringlock");
     f->ringUs.push_back(r.us);
     f->ringCpu.push_back(r.cpuUs);
     if (bed.client().commands().size() != commandsBefore) {

@@ -9,27 +9,12 @@
 
 namespace bench {
 
-namespace {
-
-// The client attaches at once, answers nothing and pushes nothing: every
-// notification Ringlock gets is one the driver sends.
-Scenario BenchScenario()
-{
-    Scenario scenario;
-    scenario.attach = {{AttachAnswer{0, 0}}};
-    scenario.replies = ScenarioReplies::None;
-    scenario.user.clear();
-    return scenario;
-}
-
-}  // namespace
-
 HWND AwaitWindowOf(const ChildProcess& child, const char* className, const char* title)
 {
     return AwaitWindow(child.processId(), className, title, false, 10000, 1);
 }
 
-TestBed::TestBed(const Options& options) : m_options(options), m_client(BenchScenario()) {}
+TestBed::TestBed(const Options& options) : m_options(options), m_client(SilentlyAttachingScenario()) {}
 
 bool TestBed::setUp()
 {
@@ -68,7 +53,7 @@ bool TestBed::startRinglock(const std::string& args, Ring* ring, int contacts)
         return false;
     }
     m_client.acceptDiscoverOnlyFrom(ring->child.processId());
-    const int attached = m_client.attachesSent();
+    const int attached = m_client.attachment().attachesSent;
     ring->startMs = ClockMs();
     ring->child.resume();
     ring->dialog = AwaitWindowOf(ring->child, MAIN_DIALOG_CLASS, MAIN_DIALOG_TITLE);
@@ -78,8 +63,9 @@ bool TestBed::startRinglock(const std::string& args, Ring* ring, int contacts)
         ring->child.end();
         return false;
     }
-    ring->connectedMs = m_client.lastAttachReturnedMs() - ring->startMs;
-    ring->discoveryMs = m_client.lastDiscoverMs() - ring->startMs;
+    const StandinClient::Attachment attachment = m_client.attachment();
+    ring->connectedMs = attachment.attachReturnedMs - ring->startMs;
+    ring->discoveryMs = attachment.discoveredMs - ring->startMs;
     ring->log = GetDlgItem(ring->dialog, IDC_LOG);
     return true;
 }
@@ -104,7 +90,7 @@ std::string TestBed::ringlockUnixPid() const
 
 LRESULT TestBed::notifyRinglock(const std::string& text)
 {
-    return m_client.notifyWithin(m_client.appWindow(), text, SEND_TIMEOUT_MS);
+    return m_client.notify(text);
 }
 
 bool TestBed::holdRingingCall()

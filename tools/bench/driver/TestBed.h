@@ -42,9 +42,6 @@ HWND AwaitWindowOf(const ChildProcess& child, const char* className, const char*
 
 class TestBed {
 public:
-    // A receiver that hangs fails a send after this long instead of the run.
-    static constexpr DWORD SEND_TIMEOUT_MS = 10000;
-
     explicit TestBed(const Options& options);
 
     bool setUp();

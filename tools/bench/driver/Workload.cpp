@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "tools/standin/Scenario.h"
+
 namespace bench {
 
 std::string ContactName(int row)
@@ -27,48 +29,11 @@ std::string SettingsText(int contacts)
 std::vector<std::string> BurstTexts(int count)
 {
     std::vector<std::string> texts;
-    char text[128];
     for (int i = 0; i < count; ++i) {
-        const int friendRow = (i * 37) % CONTACTS;
-        switch (i % 10) {
-        case 0:
-            std::snprintf(text, sizeof(text), "USER %s ONLINESTATUS ONLINE", ContactName(friendRow).c_str());
-            break;
-        case 1:
-            std::snprintf(text, sizeof(text), "CHATMESSAGE %d STATUS RECEIVED", 480000 + i);
-            break;
-        case 2:
-            std::snprintf(text, sizeof(text), "CALL %s DURATION %d", HELD_CALL, i / 10);
-            break;
-        case 3:
-            std::snprintf(text, sizeof(text), "USER %s MOOD_TEXT back after lunch", ContactName(friendRow).c_str());
-            break;
-        case 4:
-            std::snprintf(text, sizeof(text), "CHAT #%s/$me;5f2c9a1b ACTIVITY_TIMESTAMP %d",
-                          ContactName(friendRow).c_str(), 1700000000 + i);
-            break;
-        case 5:
-            std::snprintf(text, sizeof(text), "GROUP 12 NROFUSERS_ONLINE %d", i % 90);
-            break;
-        case 6:
-            std::snprintf(text, sizeof(text), "CALL %s VIDEO_STATUS VIDEO_NONE", HELD_CALL);
-            break;
-        case 7:
-            std::snprintf(text, sizeof(text), "USER %s LASTONLINETIMESTAMP %d", ContactName(friendRow).c_str(),
-                          1700000000 + i);
-            break;
-        case 8:
-            std::snprintf(text, sizeof(text), "CHATMESSAGE %d STATUS READ", 480000 + i - 7);
-            break;
-        default:
-            if (i % 20 == 9) {
-                std::snprintf(text, sizeof(text), "CALL %s PARTNER_HANDLE %s", HELD_CALL, UNLISTED_CALLER);
-            } else {
-                std::snprintf(text, sizeof(text), "CALL %s VAA_INPUT_STATUS FALSE", HELD_CALL);
-            }
-            break;
-        }
-        texts.emplace_back(text);
+        const std::string call = std::string("CALL ") + HELD_CALL;
+        texts.push_back(i % 20 == 9   ? call + " PARTNER_HANDLE " + UNLISTED_CALLER
+                        : i % 10 == 2 ? call + " DURATION " + std::to_string(i / 10)
+                                      : BackgroundLine(static_cast<uint32_t>(i)));
     }
     return texts;
 }

@@ -22,8 +22,9 @@ std::string ContactName(int row);
 // The settings file: "Start Video" on, "quiet media" off, `contacts` contacts.
 std::string SettingsText(int contacts);
 
-// Presence, chat and call-progress notifications, and every 20th a partner
-// notification for the held call that names somebody who is not listed.
+// The client's background traffic (the stand-in's), every tenth line the held
+// call's duration and every twentieth a partner notification for the held
+// call that names somebody who is not listed.
 std::vector<std::string> BurstTexts(int count);
 double MeanLength(const std::vector<std::string>& texts);
 

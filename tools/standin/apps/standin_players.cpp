@@ -16,23 +16,9 @@
 namespace {
 
 const char* const USAGE =
-    "usage: standin_players LOG [--only wmp|wmc] [--hidden wmp|wmc] [--follow] [--timeout-ms N]\n"
+    "usage: standin_players [--hidden wmp|wmc] [--follow] [--timeout-ms N] LOG\n"
     "  --follow      end once a Skype Ringlock window has been seen and is gone\n"
     "  --timeout-ms  end after N ms at the latest (default 120000)\n";
-
-const char* MessageName(UINT msg)
-{
-    switch (msg) {
-    case WM_SYSCOMMAND:
-        return "WM_SYSCOMMAND";
-    case WM_COMMAND:
-        return "WM_COMMAND";
-    case WM_APPCOMMAND:
-        return "WM_APPCOMMAND";
-    default:
-        return "WM_OTHER";
-    }
-}
 
 // What a player makes of the message.
 const char* Meaning(const MediaMessage& message)
@@ -55,24 +41,14 @@ const char* Meaning(const MediaMessage& message)
 std::string Describe(const MediaMessage& message)
 {
     char text[128];
-    std::snprintf(text, sizeof(text), "%s 0x%llx 0x%llx %s%s", MessageName(message.msg),
+    const char* name = message.msg == WM_SYSCOMMAND ? "WM_SYSCOMMAND"
+                       : message.msg == WM_COMMAND  ? "WM_COMMAND"
+                                                    : "WM_APPCOMMAND";
+    std::snprintf(text, sizeof(text), "%s 0x%llx 0x%llx %s%s", name,
                   static_cast<unsigned long long>(message.wParam),
                   static_cast<unsigned long long>(message.lParam), Meaning(message),
                   message.posted ? "" : " (sent)");
     return text;
-}
-
-bool ParsePlayer(const char* word, MediaPlayer& player)
-{
-    if (std::strcmp(word, "wmp") == 0) {
-        player = MediaPlayer::Wmp;
-        return true;
-    }
-    if (std::strcmp(word, "wmc") == 0) {
-        player = MediaPlayer::Wmc;
-        return true;
-    }
-    return false;
 }
 
 }  // namespace
@@ -83,21 +59,18 @@ int main(int argc, char** argv)
         std::fputs(USAGE, stderr);
         return 2;
     }
-    bool open[2] = {true, true};
     bool visible[2] = {true, true};
     bool follow = false;
     unsigned long timeoutMs = 120000;
-    for (int i = 2; i < argc; ++i) {
-        MediaPlayer player = MediaPlayer::Wmp;
-        if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc && ParsePlayer(argv[i + 1], player)) {
-            open[player == MediaPlayer::Wmp ? 1 : 0] = false;
-            ++i;
-        } else if (std::strcmp(argv[i], "--hidden") == 0 && i + 1 < argc && ParsePlayer(argv[i + 1], player)) {
-            visible[static_cast<int>(player)] = false;
+    const char* const path = argv[argc - 1];
+    for (int i = 1; i < argc - 1; ++i) {
+        const char* next = i + 2 < argc ? argv[i + 1] : "";
+        if (std::strcmp(argv[i], "--hidden") == 0 && (std::strcmp(next, "wmp") == 0 || std::strcmp(next, "wmc") == 0)) {
+            visible[std::strcmp(next, "wmp") == 0 ? 0 : 1] = false;
             ++i;
         } else if (std::strcmp(argv[i], "--follow") == 0) {
             follow = true;
-        } else if (std::strcmp(argv[i], "--timeout-ms") == 0 && i + 1 < argc) {
+        } else if (std::strcmp(argv[i], "--timeout-ms") == 0 && i + 2 < argc) {
             timeoutMs = std::strtoul(argv[++i], nullptr, 10);
         } else {
             std::fputs(USAGE, stderr);
@@ -105,14 +78,14 @@ int main(int argc, char** argv)
         }
     }
     Transcript log;
-    if (!log.open(argv[1])) {
-        std::fprintf(stderr, "standin_players: cannot write %s\n", argv[1]);
+    if (!log.open(path)) {
+        std::fprintf(stderr, "standin_players: cannot write %s\n", path);
         return 2;
     }
     MediaStandin media;
     const char* const tags[2] = {"WMP", "WMC"};
     for (int i = 0; i < 2; ++i) {
-        if (open[i] && media.open(static_cast<MediaPlayer>(i), visible[i]) == nullptr) {
+        if (media.open(static_cast<MediaPlayer>(i), visible[i]) == nullptr) {
             std::fprintf(stderr, "standin_players: cannot open the %s window\n", tags[i]);
             return 3;
         }
