@@ -138,23 +138,16 @@ void Check(const Row& row, Run& run)
 
 }  // namespace
 
-Held::Held(const std::wstring& path)
-    : m_file(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))
+std::shared_ptr<void> Hold(const std::wstring& path)
 {
-    EXPECT_NE(m_file, INVALID_HANDLE_VALUE);
-}
-
-void Held::release()
-{
-    if (m_file != INVALID_HANDLE_VALUE) {
-        CloseHandle(m_file);
-        m_file = INVALID_HANDLE_VALUE;
-    }
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE);
+    return std::shared_ptr<void>(file, CloseHandle);
 }
 
 void HoldFor(const std::wstring& path, DWORD ms)
 {
-    std::thread([held = std::make_shared<Held>(path), ms] { Sleep(ms); }).detach();
+    std::thread([held = Hold(path), ms] { Sleep(ms); }).detach();
 }
 
 void Run::awaitCommand(const std::string& text) const

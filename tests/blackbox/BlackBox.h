@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -75,21 +76,10 @@ struct Row {
 };
 
 // An open handle that shares nothing: the file can be neither read nor
-// replaced while it is held.
-class Held {
-public:
-    explicit Held(const std::wstring& path);
-    ~Held() { release(); }
-    Held(const Held&) = delete;
-    Held& operator=(const Held&) = delete;
-    void release();
-
-private:
-    HANDLE m_file;
-};
-
-// Holds the file as Held does, from now until `ms` later, as a virus scanner
-// holds a freshly written file.
+// replaced while it is held, until the last copy goes.
+std::shared_ptr<void> Hold(const std::wstring& path);
+// Held from now until `ms` later, as a virus scanner holds a freshly written
+// file.
 void HoldFor(const std::wstring& path, DWORD ms);
 
 // What a row's user does, and what it can see of Ringlock.exe.
@@ -102,7 +92,7 @@ public:
     StandinProcess restarted;  // a client started again by the row
     StandinProcess players;
     std::vector<std::string> log;  // the log's rows when Ringlock was last asked to exit
-    std::optional<Held> held;
+    std::shared_ptr<void> held;
 
     HWND item(int id) const { return ring.dialogItem(id); }
     bool visible() const { return IsWindowVisible(ring.dialog()) != FALSE; }

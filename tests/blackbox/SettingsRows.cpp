@@ -117,6 +117,11 @@ const Row SETTINGS_ROWS[] = {
             SendMessageA(run.item(IDC_QUIET_MEDIA), BM_CLICK, 0, 0);
             EndSession(run, FALSE);
             EXPECT_EQ(run.ring.readSettings(), "0\r\n0\r\nalice\r\n") << "an end called off writes nothing";
+            run.held = Hold(run.ring.settingsPath());
+            EndSession(run, TRUE);
+            EXPECT_EQ(AwaitWindow(run.ring.processId(), MAIN_DIALOG_CLASS, SETTINGS_MESSAGE_CAPTION, true, 0), nullptr)
+                << "a save that fails as the session ends holds nothing up";
+            run.held.reset();
             EndSession(run, TRUE);
             EXPECT_EQ(run.ring.readSettings(), "0\r\n1\r\nalice\r\n") << "written before the session ends";
             // As Windows may, as soon as the program has answered.
@@ -156,14 +161,14 @@ const Row SETTINGS_ROWS[] = {
         .act = [](Run& run) {
             run.awaitLog("USERSTATUS ONLINE");
             run.chooseFromContactsMenu('a');
-            run.held.emplace(run.ring.settingsPath());
+            run.held = Hold(run.ring.settingsPath());
             const double confirmed = ClockMs();
             run.answerContactDialog("dave", IDOK);
             EXPECT_EQ(run.dismissMessageBox(), WRITE_FAILED);
             const double waited = ClockMs() - confirmed;
             EXPECT_GE(waited, 800.0) << "a brief lock is waited out";
             EXPECT_LT(waited, 1000.0 + LATE_MS) << "for about a second";
-            run.held->release();
+            run.held.reset();
             EXPECT_EQ(run.ring.readSettings(), "0\r\n0\r\nalice\r\n");
             EXPECT_FALSE(Exists(run.ring.settingsPath() + TEMPORARY));
         },
@@ -171,7 +176,7 @@ const Row SETTINGS_ROWS[] = {
     {
         .name = "FileUnreadableAtStartIsNotOverwrittenUntilReadThenMerged",
         .given = {.settings = "1\r\n0\r\nalice\r\n",
-                  .before = [](Run& run) { run.held.emplace(run.ring.settingsPath()); }},
+                  .before = [](Run& run) { run.held = Hold(run.ring.settingsPath()); }},
         .client = ATTACHED,
         .act = [](Run& run) {
             run.awaitLog(UnreadLine(run));
@@ -179,7 +184,7 @@ const Row SETTINGS_ROWS[] = {
             EXPECT_EQ(run.dismissMessageBox(),
                       "Could not read config file, so it was not overwritten!\r\n"
                       "Close any program that has it open; the next save will try again.");
-            run.held->release();
+            run.held.reset();
             run.chooseFromContactsMenu('a');
             run.answerContactDialog("", IDCANCEL);
             EXPECT_EQ(run.ring.readSettings(), "1\r\n0\r\ndave\r\nalice\r\n");
