@@ -286,7 +286,8 @@ void Play(const Row& row)
         ASSERT_TRUE(run.players.startPlayers(run.ring.folder(), *given.players));
     }
     ASSERT_TRUE(run.client.startClient(run.ring.folder(), row.client + "mark done\nawait 600000 gone\n",
-                                       given.clientProgram));
+                                       given.clientProgram))
+        << "error " << GetLastError();
     if (given.before) {
         given.before(run);
     }
