@@ -41,15 +41,15 @@ HWND ClientWindow(const Run& run)
 // takes effect within the bound.
 void RestoreDuringTheHang(Run& run)
 {
-    AwaitMark(run, "hang 10000");
-    const double hangStart = run.client.timeOf("==", "hang 10000");
+    AwaitMark(run, "hang 8000");
+    const double hangStart = run.client.timeOf("==", "hang 8000");
     AwaitAnswerDue(run, "701");
     ASSERT_FALSE(run.visible());
     const double posted = ClockMs();
     run.post(WM_COMMAND, IDM_RESTORE, 0);
     run.awaitVisible(true);
     EXPECT_LT(ClockMs() - posted, COMMAND_BOUND_MS + LATE_MS);
-    EXPECT_LT(ClockMs(), hangStart + 10000.0) << "restored before the hang ended";
+    EXPECT_LT(ClockMs(), hangStart + 8000.0) << "restored before the hang ended";
     AwaitMark(run, "hang over");
     const std::vector<std::string> log = run.ring.logLines();
     EXPECT_EQ(std::count(log.begin(), log.end(), NOT_DELIVERED), 1) << "one line for the run of failures";
@@ -84,7 +84,7 @@ const Row CLIENT_FAULT_ROWS[] = {
         .given = {.settings = "0\r\n0\r\nalice\r\n", .arguments = "-m"},
         .client = std::string(ATTACHED)
                   + "partner 701 alice\npartner 702 alice\nawait 10000 attached\nring 701\n"
-                    "await 5000 command GET CALL 701 PARTNER_HANDLE\nwait 200\nhang 10000\nwait 10500\n"
+                    "await 5000 command GET CALL 701 PARTNER_HANDLE\nwait 200\nhang 8000\nwait 8500\n"
                     "mark hang over\nring 702\nawait 15000 command SET CALL 702 STATUS INPROGRESS\n",
         .act = RestoreDuringTheHang,
         .expect = {

@@ -38,7 +38,7 @@ protected:
         ASSERT_TRUE(client.start());
         ASSERT_TRUE(link.start());
         link.startDiscovery(recorder);
-        WaitUntil([] { return !g_relayed.empty(); }, 10000);
+        WaitUntil([] { return !g_relayed.empty(); }, 10000, 10, nullptr, true);
         ASSERT_EQ(g_relayed, Lines{"Connected to Skype"});
         g_relayed.clear();
     }

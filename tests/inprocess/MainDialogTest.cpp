@@ -34,7 +34,7 @@ TEST(MainDialog, ListsPaintAfterLoadingAndAfterABurstAndTheTrayRecordHoldsTheIco
         LogAppendLine(g_app.logView, "USER friend ONLINESTATUS ONLINE");
     }
     EXPECT_TRUE(LogRepaintDeferred());
-    WaitUntil([] { return false; }, LOG_BURST_GAP_MS * 4);
+    WaitUntil([] { return false; }, LOG_BURST_GAP_MS * 4, 10, nullptr, true);
     EXPECT_FALSE(LogRepaintDeferred());
     UpdateWindow(dialog);
     LogAppendLine(g_app.logView, "CALL 502 STATUS RINGING");

@@ -55,12 +55,13 @@ double ClockMs()
     return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs, HANDLE wake)
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs, HANDLE wake, bool serve)
 {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    const DWORD handles = wake ? 1 : 0;
     for (;;) {
         MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        while (serve && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
@@ -71,8 +72,17 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs,
         if (now >= deadline) {
             return false;
         }
+        // Under Wine a wait that also watches the message queue costs the
+        // Wine server a round trip, and a program starting meanwhile waits
+        // on that server too: only a thread that serves messages pays it.
         const DWORD pause = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, pollMs));
-        MsgWaitForMultipleObjectsEx(wake ? 1 : 0, wake ? &wake : nullptr, pause, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (serve) {
+            MsgWaitForMultipleObjectsEx(handles, wake ? &wake : nullptr, pause, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        } else if (wake) {
+            WaitForSingleObject(wake, pause);
+        } else {
+            Sleep(pause);
+        }
     }
 }
 

@@ -15,10 +15,11 @@
 // process, so that times taken by several programs can be compared.
 double ClockMs();
 
-// Dispatches this thread's messages and looks at `done` until it holds or
-// `timeoutMs` has passed; it looks again whenever a message comes, `wake` is
-// signalled or `pollMs` has passed.
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs = 10, HANDLE wake = nullptr);
+// Looks at `done` until it holds or `timeoutMs` has passed: again whenever
+// `wake` is signalled or `pollMs` has passed. With `serve`, this thread's
+// messages are dispatched meanwhile, for windows that must keep answering.
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs = 10, HANDLE wake = nullptr,
+               bool serve = false);
 
 // A text of the ANSI code page as UTF-16.
 std::wstring Widen(const std::string& text);

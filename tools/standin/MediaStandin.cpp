@@ -48,7 +48,7 @@ HWND MediaStandin::open(MediaPlayer player, bool visible)
 
 std::vector<MediaMessage> MediaStandin::received()
 {
-    WaitUntil([] { return true; }, 0);
+    WaitUntil([] { return true; }, 0, 0, nullptr, true);
     std::vector<MediaMessage> taken;
     taken.swap(m_received);
     return taken;

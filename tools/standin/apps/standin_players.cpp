@@ -100,7 +100,7 @@ int main(int argc, char** argv)
         return follow && gone;
     };
     const double deadline = ClockMs() + static_cast<double>(timeoutMs);
-    while (ClockMs() < deadline && !WaitUntil(programGone, 50)) {
+    while (ClockMs() < deadline && !WaitUntil(programGone, 50, 10, nullptr, true)) {
         for (const MediaMessage& message : media.received()) {
             log.writeAt(message.atMs, tags[static_cast<int>(message.player)], Describe(message));
             if (std::strcmp(Meaning(message), "minimise") == 0) {
