@@ -227,7 +227,7 @@ std::string ParseLine(const std::string& line, int number, Scenario& scenario)
         scenario.user = words[1];
         return {};
     }
-    ScenarioStep step{StepKind::Wait};
+    ScenarioStep step;
     step.line = number;
     const std::string error = ParseStep(words, line, step);
     if (error.empty()) {

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 // A scenario for the stand-in client program: how it answers discovery and
@@ -47,8 +46,7 @@ enum class StepKind {
 constexpr uint32_t HANG_FOREVER = 0xFFFFFFFFu;
 
 struct ScenarioStep {
-    explicit ScenarioStep(StepKind k, std::string t = std::string()) : kind(k), text(std::move(t)) {}
-    StepKind kind;
+    StepKind kind = StepKind::Wait;
     std::string text;
     uint32_t count = 0;
     uint32_t number = 0;

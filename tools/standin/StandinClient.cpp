@@ -463,24 +463,9 @@ LRESULT StandinClient::sendBlock(const void* data, DWORD cbData, HWND fromWindow
     return m_state->sendBlock(data, cbData, fromWindow);
 }
 
-double StandinClient::timedBurst(HWND target, const std::vector<std::string>& texts)
-{
-    const double start = ClockMs();
-    for (const std::string& text : texts) {
-        notify(text, target);
-    }
-    return texts.empty() ? 0 : (ClockMs() - start) * 1000.0 / static_cast<double>(texts.size());
-}
-
 std::vector<ReceivedCommand> StandinClient::commands() const
 {
     return m_state->locked([this] { return m_state->received; });
-}
-
-void StandinClient::clearCommands()
-{
-    std::lock_guard<std::mutex> lock(m_state->mutex);
-    m_state->received.clear();
 }
 
 bool StandinClient::waitForAttachesSent(int count, DWORD timeoutMs) const

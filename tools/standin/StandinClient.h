@@ -64,12 +64,8 @@ public:
     // receiver that hangs fails the send after SEND_TIMEOUT_MS.
     LRESULT notify(const std::string& text, HWND target = nullptr);
     LRESULT sendBlock(const void* data, DWORD cbData, HWND fromWindow);
-    // The texts one after the other as notify sends them; the wall time per
-    // text in microseconds, as the sender waits it.
-    double timedBurst(HWND target, const std::vector<std::string>& texts);
 
     std::vector<ReceivedCommand> commands() const;
-    void clearCommands();
     // Both wake as soon as an attach returns or a command arrives; one waiter
     // at a time.
     bool waitForAttachesSent(int count, DWORD timeoutMs) const;
