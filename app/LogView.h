@@ -15,6 +15,7 @@ constexpr UINT LOG_BURST_GAP_MS = 50;
 // A one-shot timer of the log's parent, with a timer procedure of its own, so
 // the parent's window procedure never sees it; it runs only during a burst.
 constexpr UINT_PTR TIMER_LOG_REPAINT = 21;
+constexpr char LOG_COLUMN_CAPTION[] = "Skype Message Log";
 
 void LogAppendLine(HWND log, const char* text);
 // Whether the log's redraw is off because a burst is going on.

@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int LIST_COLUMN_WIDTH = 280;
 constexpr int COMMAND_BUFFER_SIZE = 260;
 
 // Sent by the shell to every top-level window when the taskbar is recreated;
@@ -44,7 +43,7 @@ BOOL OnInitDialog(HWND hDlg)
     g_app.logView = GetDlgItem(hDlg, IDC_LOG);
     g_app.contactsView = GetDlgItem(hDlg, IDC_CONTACTS);
     const bool linkStarted = g_app.skype.start();
-    ListInsertColumn(g_app.logView, 0, "Skype Message Log", LIST_COLUMN_WIDTH);
+    ListInsertColumn(g_app.logView, 0, LOG_COLUMN_CAPTION, LIST_COLUMN_WIDTH);
     ListInsertColumn(g_app.contactsView, 0, "Ringlock Contacts", LIST_COLUMN_WIDTH);
     if (!linkStarted) {
         ListAppendRow(g_app.logView, "Could not start the Skype link; calls cannot be answered", LOG_MAX_ROWS);

@@ -10,6 +10,7 @@
 constexpr int LOG_MAX_ROWS = 100;      // the log keeps its last 100 lines
 constexpr int LIST_UNLIMITED = 0;      // the contact list keeps every contact
 constexpr int LIST_ROW_TEXT_SIZE = 260; // a row reads back as at most 259 characters
+constexpr int LIST_COLUMN_WIDTH = 280;  // the dialog's lists have one column this wide
 
 int ListInsertColumn(HWND list, int column, const char* caption, int width);
 // Appends text as the last row and scrolls to it; then, when maxRows is

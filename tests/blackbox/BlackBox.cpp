@@ -229,9 +229,14 @@ void Run::answerContactDialog(const std::string& name, WPARAM button) const
     settle();
 }
 
+HWND Run::messageBox(DWORD timeoutMs) const
+{
+    return AwaitWindow(ring.processId(), MAIN_DIALOG_CLASS, SETTINGS_MESSAGE_CAPTION, true, timeoutMs);
+}
+
 std::string Run::dismissMessageBox() const
 {
-    HWND box = AwaitShown(ring.processId(), MAIN_DIALOG_CLASS, SETTINGS_MESSAGE_CAPTION);
+    HWND box = messageBox(STEP_MS);
     if (box == nullptr) {
         return "(no message box)";
     }

@@ -115,6 +115,8 @@ public:
     // Types `name`, then clicks IDOK or IDCANCEL, presses VK_RETURN or
     // VK_ESCAPE, or chooses SC_CLOSE; returns once Ringlock has done with it.
     void answerContactDialog(const std::string& name, WPARAM button) const;
+    // A message box of Ringlock's shown within `timeoutMs`, or null.
+    HWND messageBox(DWORD timeoutMs = 0) const;
     // Waits for a message box of Ringlock's, returns its text and clicks OK.
     std::string dismissMessageBox() const;
     void createFileBeside(const std::string& name) const;

@@ -3,9 +3,6 @@
 // when another program holds it.
 #include "tests/blackbox/BlackBox.h"
 
-#include "app/MainDialog.h"
-#include "settings/Settings.h"
-
 namespace {
 
 const std::string LONGEST(259, 'z');
@@ -52,8 +49,7 @@ void AddWhileHeldBriefly(Run& run, const std::wstring& suffix)
     run.chooseFromContactsMenu('a');
     HoldFor(run.ring.settingsPath() + suffix, 300);
     run.answerContactDialog("dave", IDOK);
-    EXPECT_EQ(AwaitWindow(run.ring.processId(), MAIN_DIALOG_CLASS, SETTINGS_MESSAGE_CAPTION, true, 0), nullptr)
-        << "no message box";
+    EXPECT_EQ(run.messageBox(), nullptr) << "no message box";
     EXPECT_EQ(run.ring.readSettings(), "0\r\n0\r\nalice\r\ndave\r\n");
     EXPECT_FALSE(Exists(run.ring.settingsPath() + TEMPORARY));
 }
@@ -119,8 +115,7 @@ const Row SETTINGS_ROWS[] = {
             EXPECT_EQ(run.ring.readSettings(), "0\r\n0\r\nalice\r\n") << "an end called off writes nothing";
             run.held = Hold(run.ring.settingsPath());
             EndSession(run, TRUE);
-            EXPECT_EQ(AwaitWindow(run.ring.processId(), MAIN_DIALOG_CLASS, SETTINGS_MESSAGE_CAPTION, true, 0), nullptr)
-                << "a save that fails as the session ends holds nothing up";
+            EXPECT_EQ(run.messageBox(), nullptr) << "a save that fails as the session ends holds nothing up";
             run.held.reset();
             EndSession(run, TRUE);
             EXPECT_EQ(run.ring.readSettings(), "0\r\n1\r\nalice\r\n") << "written before the session ends";

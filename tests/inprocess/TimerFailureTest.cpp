@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "answer/Engine.h"
+#include "answer/Media.h"
 #include "app/AppState.h"
 #include "res/resource.h"
 #include "tests/support/RingProcess.h"
@@ -52,8 +53,9 @@ TEST(TimerFailure, EachStepHappensAtOnceAndTheEngineStaysOpen)
     ClearCallIds();
 
     const std::vector<Post> quieting = {{wmp, WM_SYSCOMMAND, SC_MINIMIZE, 0}, {wmc, WM_SYSCOMMAND, SC_MINIMIZE, 0},
-                                        {wmp, WM_COMMAND, 0x14978, 0},        {wmc, WM_APPCOMMAND, 0, 0x2F0000},
-                                        {wmp, WM_COMMAND, 0x14981, 0}};
+                                        {wmp, WM_COMMAND, WMP_PAUSE_COMMAND, 0},
+                                        {wmc, WM_APPCOMMAND, 0, WMC_PAUSE_APPCOMMAND},
+                                        {wmp, WM_COMMAND, WMP_MUTE_COMMAND, 0}};
     const struct {
         const char* notification;
         std::vector<std::string> commands;

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/LogView.h"
 #include "app/TrayIcon.h"
 #include "res/resource.h"
 #include "tools/bench/BenchCommon.h"
@@ -125,7 +126,7 @@ int main(int argc, char** argv)
         return 1;
     }
     g_list = GetDlgItem(g_dialog, IDC_LOG);
-    ListInsertColumn(g_list, 0, "Skype Message Log", 280);
+    ListInsertColumn(g_list, 0, LOG_COLUMN_CAPTION, LIST_COLUMN_WIDTH);
     for (int row = 0; row < prefill; ++row) {
         const std::string text = "prefilled line " + std::to_string(row);
         ListAppendRow(g_list, text.c_str(), LOG_MAX_ROWS);

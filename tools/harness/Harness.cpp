@@ -60,10 +60,8 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs,
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     const DWORD handles = wake ? 1 : 0;
     for (;;) {
-        MSG msg;
-        while (serve && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+        if (serve) {
+            DispatchWaitingMessages();
         }
         if (done()) {
             return true;
@@ -83,6 +81,15 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs,
         } else {
             Sleep(pause);
         }
+    }
+}
+
+void DispatchWaitingMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
     }
 }
 

@@ -20,6 +20,8 @@ double ClockMs();
 // messages are dispatched meanwhile, for windows that must keep answering.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs = 10, HANDLE wake = nullptr,
                bool serve = false);
+// Dispatches the messages waiting in this thread's queue, and returns.
+void DispatchWaitingMessages();
 
 // A text of the ANSI code page as UTF-16.
 std::wstring Widen(const std::string& text);

@@ -48,7 +48,7 @@ HWND MediaStandin::open(MediaPlayer player, bool visible)
 
 std::vector<MediaMessage> MediaStandin::received()
 {
-    WaitUntil([] { return true; }, 0, 0, nullptr, true);
+    DispatchWaitingMessages();
     std::vector<MediaMessage> taken;
     taken.swap(m_received);
     return taken;

@@ -123,7 +123,7 @@ struct StandinClient::State {
     LRESULT sendBlock(const void* data, DWORD cbData, HWND from, HWND target = nullptr) const;
     HWND self() const;
 
-    // Runs `f` with the state locked; its result.
+    // Runs `f` with the state locked; its result, if any.
     template <typename F>
     auto locked(F f) const
     {
@@ -156,7 +156,7 @@ DWORD WINAPI StandinClient::State::threadMain(LPVOID param)
     if (!hWnd) {
         return 1;
     }
-    state->locked([state, hWnd] { return state->window = hWnd; });
+    state->locked([state, hWnd] { state->window = hWnd; });
     SetEvent(state->ready);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -282,7 +282,7 @@ LRESULT StandinClient::State::onCommand(HWND sender, const COPYDATASTRUCT* block
     }
     std::string answered;
     if (CallIdBetween(command.text, "SET CALL ", " STATUS INPROGRESS", answered)) {
-        locked([&] { return activeCalls.insert(answered); });
+        locked([&] { activeCalls.insert(answered); });
         tick(answered, 1, due + DURATION_TICK_MS);
     }
     runDue();
@@ -431,7 +431,7 @@ void StandinClient::stop()
 
 void StandinClient::acceptDiscoverOnlyFrom(DWORD processId)
 {
-    m_state->locked([this, processId] { return m_state->discoverProcess = processId; });
+    m_state->locked([this, processId] { m_state->discoverProcess = processId; });
 }
 
 void StandinClient::setCommandHook(std::function<void(const ReceivedCommand&)> hook)
@@ -569,7 +569,7 @@ bool StandinClient::State::runStep(const ScenarioStep& step)
         return true;
     case StepKind::Finish:
     case StepKind::Miss:
-        locked([&] { return activeCalls.erase(step.text); });
+        locked([&] { activeCalls.erase(step.text); });
         notify(call + (step.kind == StepKind::Finish ? "STATUS FINISHED" : "STATUS MISSED"));
         return true;
     case StepKind::Burst:

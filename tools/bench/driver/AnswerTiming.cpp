@@ -21,19 +21,10 @@ struct CallErrors {
     std::vector<double> maximise;
 };
 
-// One ringing call and its partner reply; returns when the reply was sent.
+// A call from the listed contact; returns when its name was sent.
 double RingAndReply(TestBed& bed, int call)
 {
-    const std::string id = std::to_string(call);
-    const size_t before = bed.client().commands().size();
-    bed.notifyRinglock("CALL " + id + " STATUS RINGING");
-    ReceivedCommand query;
-    if (!bed.client().waitForCommandStartingWith("GET CALL " + id + " PARTNER_HANDLE", before, 2000, &query)) {
-        Fail("no partner query for call " + id);
-    }
-    const double sent = ClockMs();
-    bed.notifyRinglock("CALL " + id + " PARTNER_HANDLE " + ContactName(LISTED_ROW));
-    return sent;
+    return bed.ringAndReply(std::to_string(call), ContactName(LISTED_ROW));
 }
 
 // The calls overlap: the next call rings as soon as the previous one is

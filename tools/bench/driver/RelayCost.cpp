@@ -104,7 +104,7 @@ bool StartWithHeldCall(TestBed& bed, bool hidden, Ring* ring)
     if (hidden == (IsWindowVisible(ring->dialog) != FALSE)) {
         Fail(std::string("Ringlock's dialog is not ") + (hidden ? "hidden" : "shown"));
     }
-    if (!bed.holdRingingCall()) {
+    if (bed.ringAndReply(HELD_CALL, UNLISTED_CALLER) < 0.0) {
         bed.endRinglock(ring);
         return false;
     }

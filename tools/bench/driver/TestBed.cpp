@@ -93,18 +93,18 @@ LRESULT TestBed::notifyRinglock(const std::string& text)
     return m_client.notify(text);
 }
 
-bool TestBed::holdRingingCall()
+double TestBed::ringAndReply(const std::string& call, const std::string& caller)
 {
     const size_t before = m_client.commands().size();
-    notifyRinglock(std::string("CALL ") + HELD_CALL + " STATUS RINGING");
+    notifyRinglock("CALL " + call + " STATUS RINGING");
     ReceivedCommand query;
-    if (!m_client.waitForCommandStartingWith(std::string("GET CALL ") + HELD_CALL + " PARTNER_HANDLE", before, 2000,
-                                             &query)) {
-        Fail("Ringlock did not query the partner of a ringing call");
-        return false;
+    if (!m_client.waitForCommandStartingWith("GET CALL " + call + " PARTNER_HANDLE", before, 2000, &query)) {
+        Fail("no partner query for call " + call);
+        return -1.0;
     }
-    notifyRinglock(std::string("CALL ") + HELD_CALL + " PARTNER_HANDLE " + UNLISTED_CALLER);
-    return true;
+    const double sent = ClockMs();
+    notifyRinglock("CALL " + call + " PARTNER_HANDLE " + caller);
+    return sent;
 }
 
 bool TestBed::startRelay(const std::string& args, Relay* relay)

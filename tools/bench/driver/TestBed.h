@@ -59,8 +59,10 @@ public:
     std::string ringlockUnixPid() const;
     // A notification to the Ringlock that attached last.
     LRESULT notifyRinglock(const std::string& text);
-    // A ringing call whose partner is not listed.
-    bool holdRingingCall();
+    // Rings `call` and, once Ringlock asks who calls, names `caller`; returns
+    // when the name was sent, on ClockMs(), or a negative value when Ringlock
+    // did not ask.
+    double ringAndReply(const std::string& call, const std::string& caller);
 
     bool startRelay(const std::string& args, Relay* relay);
 
