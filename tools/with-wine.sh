@@ -10,6 +10,7 @@ if [ "${1:-}" = "--user-display" ]; then use_user_display=1; shift; fi
 prefix="$(mkdir -p "$1" && cd "$1" && pwd)"
 shift
 
+. "$(dirname "$0")/utf8-locale"
 export WINEPREFIX="$prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
