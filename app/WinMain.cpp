@@ -1,22 +1,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cstdlib>
-
 #include "app/AppState.h"
 #include "app/MainDialog.h"
 #include "app/TrayIcon.h"
 #include "res/resource.h"
-
-// A windowed program has nowhere to print why it was terminated, so the
-// runtime's verbose handler (and the symbol demangler it drags in, a quarter
-// of the executable) is replaced by a plain abort.
-namespace __gnu_cxx {
-void __verbose_terminate_handler()
-{
-    std::abort();
-}
-}  // namespace __gnu_cxx
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
