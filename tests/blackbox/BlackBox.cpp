@@ -170,7 +170,7 @@ void Run::awaitVisible(bool shown) const
 
 void Run::send(const std::string& command) const
 {
-    SendMessageA(item(IDC_COMMAND), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(command.c_str()));
+    SendMessageW(item(IDC_COMMAND), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WidenUtf8(command).c_str()));
     SendMessageA(item(IDC_SEND), BM_CLICK, 0, 0);
 }
 
@@ -216,7 +216,7 @@ void Run::answerContactDialog(const std::string& name, WPARAM button) const
 {
     HWND dialog = contactDialog();
     ASSERT_NE(dialog, nullptr);
-    SendDlgItemMessageA(dialog, IDC_COMMAND, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    SendDlgItemMessageW(dialog, IDC_COMMAND, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WidenUtf8(name).c_str()));
     if (button == IDOK || button == IDCANCEL) {
         SendDlgItemMessageA(dialog, static_cast<int>(button), BM_CLICK, 0, 0);
     } else if (button == VK_RETURN || button == VK_ESCAPE) {
