@@ -127,7 +127,7 @@ const Row CALL_ROWS[] = {
             run.answerContactDialog(LUCJA, IDOK);
             EXPECT_EQ(run.ring.readSettings(), "0\r\n0\r\n" + ZOE + "\r\n" + RENE_IN_CODE_PAGE + "\r\n" + LUCJA + "\r\n");
             run.send("GET USER " + LUCJA + " FULLNAME");
-            run.awaitCommand("SET CALL 401 STATUS INPROGRESS");
+            run.awaitLog("CALL 401 STATUS INPROGRESS");
         },
         .expect = {
             .commands = {"GET USER " + LUCJA + " FULLNAME", "GET CALL 401 PARTNER_HANDLE",
