@@ -12,6 +12,7 @@
 #include "settings/Settings.h"
 #include "ui/AddContactDlg.h"
 #include "ui/ListView.h"
+#include "ui/WideText.h"
 
 namespace {
 
@@ -105,7 +106,8 @@ void AddContact(HWND hDlg)
 {
     AddContactDlg dialog;
     if (dialog.runModal(hDlg, IDD_CONTACT) == IDOK) {
-        ListAppendRow(g_app.contactsView, dialog.m_name, LIST_UNLIMITED);
+        ListAppendRow(g_app.contactsView, Utf8FromWide(dialog.m_name, lstrlenW(dialog.m_name)).c_str(),
+                      LIST_UNLIMITED);
     }
     SaveSettings();
 }
@@ -116,10 +118,10 @@ void EditSelectedContact(HWND hDlg)
     const int row = SelectedContactRow();
     const std::string current = ListGetRowText(g_app.contactsView, row);
     if (!current.empty()) {
-        lstrcpynA(dialog.m_name, current.c_str(), sizeof(dialog.m_name));
+        lstrcpynW(dialog.m_name, WidenText(current).data(), ARRAYSIZE(dialog.m_name));
     }
     if (row >= 0 && dialog.runModal(hDlg, IDD_CONTACT) == IDOK) {
-        ListSetRowText(g_app.contactsView, row, dialog.m_name);
+        ListSetRowText(g_app.contactsView, row, Utf8FromWide(dialog.m_name, lstrlenW(dialog.m_name)).c_str());
     }
     SaveSettings();
 }
@@ -135,9 +137,9 @@ void DeleteSelectedContact()
 
 void SendTypedCommand(HWND hDlg)
 {
-    char command[COMMAND_BUFFER_SIZE] = {};
-    GetDlgItemTextA(hDlg, IDC_COMMAND, command, COMMAND_BUFFER_SIZE);
-    g_app.skype.sendCommand(command);
+    wchar_t command[COMMAND_BUFFER_SIZE] = {};
+    const UINT length = GetDlgItemTextW(hDlg, IDC_COMMAND, command, COMMAND_BUFFER_SIZE);
+    g_app.skype.sendCommand(Utf8FromWide(command, WholeCharacters(command, length)).c_str());
 }
 
 INT_PTR OnCommand(HWND hDlg, WORD id)

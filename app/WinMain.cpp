@@ -1,22 +1,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cstdlib>
-
 #include "app/AppState.h"
 #include "app/MainDialog.h"
 #include "app/TrayIcon.h"
 #include "res/resource.h"
-
-// A windowed program has nowhere to print why it was terminated, so the
-// runtime's verbose handler (and the symbol demangler it drags in, a quarter
-// of the executable) is replaced by a plain abort.
-namespace __gnu_cxx {
-void __verbose_terminate_handler()
-{
-    std::abort();
-}
-}  // namespace __gnu_cxx
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
@@ -34,5 +22,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     // exist before the dialog template asks for them.
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
-    return static_cast<int>(DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDlgProc, 0));
+    // A Unicode dialog, so that the command box takes text in any script.
+    return static_cast<int>(DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDlgProc, 0));
 }

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "res/resource.h"
 #include "settings/SettingsFormat.h"
 #include "ui/ListView.h"
+#include "ui/WideText.h"
 
 namespace {
 
@@ -49,6 +49,17 @@ ReadResult Unreadable(DWORD error)
     return ReadResult{ReadOutcome::Unreadable, error, SettingsData{0, 0, {}}};
 }
 
+SettingsData InUtf8(SettingsData data)
+{
+    if (data.encoding == SettingsEncoding::CodePage) {
+        for (std::string& contact : data.contacts) {
+            contact = Utf8FromCodePage(contact);
+        }
+        data.encoding = SettingsEncoding::Utf8;
+    }
+    return data;
+}
+
 ReadResult ReadOpenFile(HANDLE file)
 {
     LARGE_INTEGER size{};
@@ -73,16 +84,11 @@ ReadResult ReadOpenFile(HANDLE file)
         if (got == 0) {
             break;
         }
-        // The text ends at its first NUL: what follows one is never used.
-        const bool endsHere = std::memchr(text.get() + length, '\0', got) != nullptr;
         length += got;
-        if (endsHere) {
-            break;
-        }
     }
     text[length] = '\0';
     try {
-        return ReadResult{ReadOutcome::Read, 0, ParseSettingsText(text.get(), length)};
+        return ReadResult{ReadOutcome::Read, 0, InUtf8(ParseSettingsText(text.get(), length))};
     } catch (const std::bad_alloc&) {
         return Unreadable(ERROR_NOT_ENOUGH_MEMORY);
     }
@@ -167,13 +173,9 @@ void MergeIntoControls(const SettingsData& data)
     }
 }
 
-// Only for the user's eyes: characters the ANSI code page cannot spell show
-// as "?".
 std::string DisplayPath(const SettingsFilePath& path)
 {
-    char text[SETTINGS_PATH_SIZE * 2] = {};
-    WideCharToMultiByte(CP_ACP, 0, path.text, -1, text, sizeof(text) - 1, nullptr, nullptr);
-    return text;
+    return Utf8FromWide(path.text, static_cast<size_t>(lstrlenW(path.text)));
 }
 
 bool WriteWholeFile(HANDLE file, const std::string& bytes)

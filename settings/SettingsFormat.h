@@ -7,16 +7,28 @@
 
 // The settings file's text, free of the platform: two option lines, then one
 // contact per line, every line ending in CR LF.
+//
+// It is read as UTF-8 when it is valid UTF-8 (a byte-order mark skipped), as
+// UTF-16 when it begins with the mark of either byte order, and otherwise as
+// the ANSI code page, in which the program wrote it before it spoke UTF-8. It
+// is always written as UTF-8 without a mark, so a file of ASCII alone keeps
+// its bytes.
+
+enum class SettingsEncoding { Utf8, CodePage };
 
 struct SettingsData {
     int startVideo;  // atoi of the first non-empty line, saturating at the int range
     int quietMedia;  // the same for the second
-    std::vector<std::string> contacts;
+    std::vector<std::string> contacts;  // UTF-8; with CodePage, the file's own bytes
+    SettingsEncoding encoding = SettingsEncoding::Utf8;
 };
 
-// Reads `size` bytes; the text ends at the first NUL. Never reads past `size`.
+// Reads `size` bytes; the text ends at the first NUL (in UTF-16, the first
+// NUL character). Never reads past `size`.
 SettingsData ParseSettingsText(const char* data, size_t size);
-// Each contact is written as at most its first 259 characters.
+// Contacts in UTF-8. Each is written as at most its first 259 characters,
+// counted as Windows counts them (a character beyond the Basic Multilingual
+// Plane counts two) and never cut in half.
 std::string FormatSettingsText(bool startVideo, bool quietMedia, const std::vector<std::string>& contacts);
 // Turns the executable's path in `path` (`length` characters, room for `size`
 // with the NUL) into its settings file's: the extension replaced by "ini", or

@@ -1,6 +1,7 @@
 #include "ui/AddContactDlg.h"
 
 #include "res/resource.h"
+#include "ui/WideText.h"
 
 namespace {
 
@@ -11,11 +12,12 @@ constexpr int kNameReadCount = 259;
 
 int AddContactDlg::onInitDialog(HWND hDlg)
 {
-    SetDlgItemTextA(hDlg, IDC_COMMAND, m_name);
+    SetDlgItemTextW(hDlg, IDC_COMMAND, m_name);
     return 1;
 }
 
 void AddContactDlg::apply()
 {
-    GetDlgItemTextA(m_hDlg, IDC_COMMAND, m_name, kNameReadCount);
+    const UINT length = GetDlgItemTextW(m_hDlg, IDC_COMMAND, m_name, kNameReadCount);
+    m_name[WholeCharacters(m_name, length)] = L'\0';
 }

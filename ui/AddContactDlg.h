@@ -9,7 +9,7 @@ public:
     int onInitDialog(HWND hDlg) override;
     void apply() override;
 
-    char m_name[260] = {};
+    wchar_t m_name[260] = {};
 };
 
 #endif

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "ui/WideText.h"
+
 int ListInsertColumn(HWND list, int column, const char* caption, int width)
 {
     LVCOLUMNA col{};
@@ -18,12 +20,13 @@ void ListAppendRow(HWND list, const char* text, int maxRows)
     if (list == nullptr || text == nullptr) {
         return;
     }
+    WideText wide = WidenText(text);
     const LRESULT count = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
-    LVITEMA item{};
+    LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = static_cast<int>(count);
-    item.pszText = const_cast<char*>(text);
-    SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    item.pszText = wide.data();
+    SendMessageA(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(count), FALSE);
     if (maxRows > 0 && SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) > maxRows) {
         SendMessageA(list, LVM_DELETEITEM, 0, 0);
@@ -35,23 +38,23 @@ std::string ListGetRowText(HWND list, int index)
     if (index < 0) {
         return std::string();
     }
-    char buffer[LIST_ROW_TEXT_SIZE] = {};
-    LVITEMA item{};
+    wchar_t buffer[LIST_ROW_TEXT_SIZE] = {};
+    LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = index;
     item.pszText = buffer;
     item.cchTextMax = LIST_ROW_TEXT_SIZE;
-    SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    SendMessageA(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     // The control may point pszText at its own storage instead of copying.
-    if (item.pszText == nullptr || item.pszText == LPSTR_TEXTCALLBACKA) {
+    if (item.pszText == nullptr || item.pszText == LPSTR_TEXTCALLBACKW) {
         return std::string();
     }
-    const char* text = item.pszText;
+    const wchar_t* text = item.pszText;
     size_t length = 0;
-    while (length < LIST_ROW_TEXT_SIZE - 1 && text[length] != '\0') {
+    while (length < LIST_ROW_TEXT_SIZE - 1 && text[length] != L'\0') {
         ++length;
     }
-    return std::string(text, length);
+    return Utf8FromWide(text, WholeCharacters(text, length));
 }
 
 void ListSetRowText(HWND list, int index, const char* text)
@@ -59,10 +62,11 @@ void ListSetRowText(HWND list, int index, const char* text)
     if (index < 0) {
         return;
     }
-    LVITEMA item{};
+    WideText wide = WidenText(text);
+    LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = index;
-    item.pszText = const_cast<char*>(text);
-    item.cchTextMax = static_cast<int>(lstrlenA(text) + 1);
-    SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    item.pszText = wide.data();
+    item.cchTextMax = static_cast<int>(wide.size());
+    SendMessageA(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }

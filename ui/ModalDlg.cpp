@@ -69,7 +69,8 @@ INT_PTR ModalDlg::dialogProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
 
 INT_PTR ModalDlg::runModal(HWND parent, WORD templateId)
 {
-    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), parent, staticDialogProc,
+    // A Unicode dialog, so that its controls take text in any script.
+    return DialogBoxParamW(GetModuleHandleA(nullptr), MAKEINTRESOURCEW(templateId), parent, staticDialogProc,
                            reinterpret_cast<LPARAM>(this));
 }
 

@@ -136,6 +136,25 @@ void Check(const Row& row, Run& run)
     }
 }
 
+std::wstring EditText(HWND edit)
+{
+    wchar_t text[1024] = {};
+    SendMessageW(edit, WM_GETTEXT, sizeof(text) / sizeof(text[0]), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Empties `edit`, then types `text` (UTF-8) into it character by character,
+// as a keyboard does; returns once the box shows it.
+void TypeInto(HWND edit, const std::string& text)
+{
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    const std::wstring wide = WidenUtf8(text);
+    for (const wchar_t unit : wide) {
+        PostMessageW(edit, WM_CHAR, unit, 1);
+    }
+    ASSERT_TRUE(WaitUntil([&] { return EditText(edit) == wide; }, STEP_MS)) << "the box shows what was typed: " << text;
+}
+
 }  // namespace
 
 std::shared_ptr<void> Hold(const std::wstring& path)
@@ -170,7 +189,7 @@ void Run::awaitVisible(bool shown) const
 
 void Run::send(const std::string& command) const
 {
-    SendMessageA(item(IDC_COMMAND), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(command.c_str()));
+    TypeInto(item(IDC_COMMAND), command);
     SendMessageA(item(IDC_SEND), BM_CLICK, 0, 0);
 }
 
@@ -216,7 +235,7 @@ void Run::answerContactDialog(const std::string& name, WPARAM button) const
 {
     HWND dialog = contactDialog();
     ASSERT_NE(dialog, nullptr);
-    SendDlgItemMessageA(dialog, IDC_COMMAND, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    TypeInto(GetDlgItem(dialog, IDC_COMMAND), name);
     if (button == IDOK || button == IDCANCEL) {
         SendDlgItemMessageA(dialog, static_cast<int>(button), BM_CLICK, 0, 0);
     } else if (button == VK_RETURN || button == VK_ESCAPE) {

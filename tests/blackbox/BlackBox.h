@@ -101,7 +101,7 @@ public:
     void awaitVisible(bool shown) const;
     // Returns once Ringlock's dialog has handled everything sent to it before.
     void settle() const { SendMessageA(ring.dialog(), WM_NULL, 0, 0); }
-    void send(const std::string& command) const;  // typed into the box, then Send clicked
+    void send(const std::string& command) const;  // typed into the box (UTF-8) key by key, then Send clicked
     void post(UINT msg, WPARAM wParam, LPARAM lParam) const { PostMessageA(ring.dialog(), msg, wParam, lParam); }
     void trayClick(LPARAM mouseMessage) const { post(WM_TRAY_NOTIFY, 0, mouseMessage); }
     // Opens a pop-up menu of Ringlock's, presses the key of one item (0: none)
@@ -112,7 +112,7 @@ public:
     void selectContact(int row) const;
     // The contact dialog that a menu command opened.
     HWND contactDialog() const;
-    // Types `name`, then clicks IDOK or IDCANCEL, presses VK_RETURN or
+    // Types `name` (UTF-8) key by key, then clicks IDOK or IDCANCEL, presses VK_RETURN or
     // VK_ESCAPE, or chooses SC_CLOSE; returns once Ringlock has done with it.
     void answerContactDialog(const std::string& name, WPARAM button) const;
     // A message box of Ringlock's shown within `timeoutMs`, or null.

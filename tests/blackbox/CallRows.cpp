@@ -6,6 +6,11 @@ namespace {
 const std::string LONGEST_ID = std::string(129, '8') + " " + std::string(129, '9');  // 259 bytes, a blank inside
 const std::string TOO_LONG_ID(260, '7');
 const std::string FAR_TOO_LONG_ID(400, '6');
+// "Łucja": a letter that no Western code page has. "Zoë" in UTF-8.
+const std::string LUCJA = "\xC5\x81ucja";
+const std::string ZOE = "Zo\xC3\xAB";
+// "RenÃ©" in UTF-8: in a file of the code page, the bytes of "René" in UTF-8.
+const std::string RENE_IN_CODE_PAGE = "Ren\xC3\x83\xC2\xA9";
 
 const Row CALL_ROWS[] = {
     {
@@ -102,6 +107,33 @@ const Row CALL_ROWS[] = {
             .log = {"call 11 STATUS RINGING", "CALL 12 STATUS RINGINX", "USER friend.9 ONLINESTATUS AWAY",
                     "CALL " + FAR_TOO_LONG_ID + " PARTNER_HANDLE alice", "CALL " + LONGEST_ID + " STATUS RINGING"},
             .notLogged = {"CALL 15 STATUS RINGING"},
+        },
+    },
+    {
+        // The file as the program wrote it before it spoke UTF-8, in the code
+        // page: one of its lines happens to be valid UTF-8 too. The user
+        // types a contact and a command, the client speaks UTF-8, and one
+        // of its lines is not valid UTF-8.
+        .name = "ClientsOwnTextIsAnsweredShownSentAndSavedInUtf8",
+        .given = {.settings = "0\r\n0\r\nZo\xEB\r\nRen\xC3\xA9\r\n"},
+        .client = std::string(ATTACHED) + "partner 401 " + LUCJA + "\nawait 10000 attached\n"
+                  "await 30000 command GET USER " + LUCJA + " FULLNAME\n"
+                  "notify USER " + LUCJA + " FULLNAME " + LUCJA + " Nowak\nnotify USER zoe FULLNAME Zo\xEB\n"
+                  "ring 401\nawait 15000 command SET CALL 401 STATUS INPROGRESS\n",
+        .act = [](Run& run) {
+            run.awaitLog("USERSTATUS ONLINE");
+            EXPECT_EQ(run.ring.contactLines(), (std::vector<std::string>{ZOE, RENE_IN_CODE_PAGE}));
+            run.chooseFromContactsMenu('a');
+            run.answerContactDialog(LUCJA, IDOK);
+            EXPECT_EQ(run.ring.readSettings(), "0\r\n0\r\n" + ZOE + "\r\n" + RENE_IN_CODE_PAGE + "\r\n" + LUCJA + "\r\n");
+            run.send("GET USER " + LUCJA + " FULLNAME");
+            run.awaitLog("CALL 401 STATUS INPROGRESS");
+        },
+        .expect = {
+            .commands = {"GET USER " + LUCJA + " FULLNAME", "GET CALL 401 PARTNER_HANDLE",
+                         "SET CALL 401 STATUS INPROGRESS"},
+            .log = {"USER " + LUCJA + " FULLNAME " + LUCJA + " Nowak", "USER zoe FULLNAME " + ZOE,
+                    "CALL 401 PARTNER_HANDLE " + LUCJA, "CALL 401 STATUS INPROGRESS"},
         },
     },
 #ifndef _WIN64

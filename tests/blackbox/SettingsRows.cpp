@@ -12,6 +12,17 @@ const std::wstring ANY_SCRIPT = L"\u0417\u0432\u043e\u043d\u043e\u043a \u7535\u8
 // What another program may hold open while Ringlock saves.
 const std::wstring TEMPORARY = L".tmp";
 
+// `text` as Notepad saves it as "Unicode": UTF-16 LE after its mark.
+std::string Utf16WithMark(const std::wstring& text)
+{
+    std::string bytes = "\xFF\xFE";
+    for (const wchar_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
 std::string ManyContacts()
 {
     std::string contacts;
@@ -89,6 +100,19 @@ const Row SETTINGS_ROWS[] = {
             EXPECT_EQ(contacts.front(), "alice");
             EXPECT_EQ(contacts[1], "  bob ");
             EXPECT_EQ(contacts.back(), LONGEST + "zzz");
+        },
+    },
+    {
+        // Read as UTF-16, NUL bytes and all; the runner sees it written back
+        // in UTF-8 at the exit.
+        .name = "FileSavedAsUtf16KeepsItsOptionsAndContacts",
+        .given = {.settings = Utf16WithMark(L"1\r\n1\r\nalice\r\n\u0141ucja\r\n")},
+        .client = ATTACHED,
+        .act = [](Run& run) {
+            run.awaitLog("USERSTATUS ONLINE");
+            EXPECT_EQ(IsDlgButtonChecked(run.ring.dialog(), IDC_START_VIDEO), static_cast<UINT>(BST_CHECKED));
+            EXPECT_EQ(IsDlgButtonChecked(run.ring.dialog(), IDC_QUIET_MEDIA), static_cast<UINT>(BST_CHECKED));
+            EXPECT_EQ(run.ring.contactLines(), (std::vector<std::string>{"alice", "\xC5\x81ucja"}));
         },
     },
     {

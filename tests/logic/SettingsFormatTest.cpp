@@ -21,30 +21,80 @@ SettingsData ParseExact(const std::string& text)
     return ParseSettingsText(exact.get(), text.size());
 }
 
-struct ParseCase { std::string text; int startVideo; int quietMedia; Lines contacts; };
+// The bytes of `text` in UTF-16 with its byte-order mark.
+std::string Utf16(const std::u16string& text, bool bigEndian)
+{
+    std::string bytes;
+    for (const char16_t unit : u"\uFEFF" + text) {
+        const char high = static_cast<char>(unit >> 8);
+        const char low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
+constexpr SettingsEncoding UTF8 = SettingsEncoding::Utf8;
+constexpr SettingsEncoding CODE_PAGE = SettingsEncoding::CodePage;
+const std::string kUtf8Mark = "\xEF\xBB\xBF";
+// A contact at the limit: 259 Cyrillic letters of two UTF-8 bytes each.
+std::string LongCyrillic()
+{
+    std::string text;
+    for (int i = 0; i < 259; ++i) {
+        text += "\xD0\xB6";
+    }
+    return text;
+}
+
+struct ParseCase { std::string text; int startVideo; int quietMedia; Lines contacts; SettingsEncoding encoding; };
 const ParseCase kParseCases[] = {
-    {"1\r\n0\r\nalice\r\nbob\r\n", 1, 0, {"alice", "bob"}},
-    {"\r\n1\n\r\r\n0\ralice\r\n\r\n\nbob", 1, 0, {"alice", "bob"}},
-    {"alice\r\nbob\r\ncarol\r\n", 0, 0, {"carol"}},
-    {"2\r\n-1\r\n", 2, -1, {}},
-    {"\t+7x\r\n -0042 \r\n", 7, -42, {}},
-    {"- 1\r\n0x1\r\n", 0, 0, {}},
-    {"99999999999999999999\r\n-99999999999999999999\r\n", INT_MAX, INT_MIN, {}},
-    {"1\r\n1\r\n  alice \r\nalice\r\n\tb\fo\vb\r\n\xe9l\xe8ve\r\n", 1, 1,
-     {"  alice ", "alice", "\tb\fo\vb", "\xe9l\xe8ve"}},
-    {"1\r\n1\r\nalice\r\nb" + std::string(1, '\0') + "ob\r\ncarol\r\n", 1, 1, {"alice", "b"}},
-    {"\r\n\n\r\r\r\n\n", 0, 0, {}},
-    {"", 0, 0, {}},
+    {"1\r\n0\r\nalice\r\nbob\r\n", 1, 0, {"alice", "bob"}, UTF8},
+    {"\r\n1\n\r\r\n0\ralice\r\n\r\n\nbob", 1, 0, {"alice", "bob"}, UTF8},
+    {"alice\r\nbob\r\ncarol\r\n", 0, 0, {"carol"}, UTF8},
+    {"2\r\n-1\r\n", 2, -1, {}, UTF8},
+    {"\t+7x\r\n -0042 \r\n", 7, -42, {}, UTF8},
+    {"- 1\r\n0x1\r\n", 0, 0, {}, UTF8},
+    {"99999999999999999999\r\n-99999999999999999999\r\n", INT_MAX, INT_MIN, {}, UTF8},
+    {"1\r\n1\r\n  alice \r\nalice\r\n\tb\fo\vb\r\n", 1, 1, {"  alice ", "alice", "\tb\fo\vb"}, UTF8},
+    {"1\r\n1\r\nalice\r\nb" + std::string(1, '\0') + "ob\r\ncarol\r\n", 1, 1, {"alice", "b"}, UTF8},
+    {"\r\n\n\r\r\r\n\n", 0, 0, {}, UTF8},
+    {"", 0, 0, {}, UTF8},
+    // UTF-8, with and without its mark; what follows a NUL is not looked at.
+    {"1\r\n0\r\nJ\xC3\xB6rg\r\n\xF0\x9F\x98\x80\r\n", 1, 0, {"J\xC3\xB6rg", "\xF0\x9F\x98\x80"}, UTF8},
+    {kUtf8Mark + "1\r\n1\r\nZo\xC3\xAB\r\n", 1, 1, {"Zo\xC3\xAB"}, UTF8},
+    {kUtf8Mark + "\r\n1\r\n", 1, 0, {}, UTF8},
+    {"0\r\n0\r\nZo\xC3\xAB" + std::string(1, '\0') + "\xFF\r\n", 0, 0, {"Zo\xC3\xAB"}, UTF8},
+    {"0\r\n0\r\n" + LongCyrillic() + "\r\n", 0, 0, {LongCyrillic()}, UTF8},
+    // UTF-16 in either byte order, as far as its first NUL character; a half
+    // surrogate pair is replaced, an odd last byte left out.
+    {Utf16(u"1\r\n1\r\nZo\u00EB\r\n\U0001F600 x\r\n", false), 1, 1, {"Zo\xC3\xAB", "\xF0\x9F\x98\x80 x"}, UTF8},
+    {Utf16(u"1\r\n0\r\nZo\u00EB\r\n\U0001F600 x", true), 1, 0, {"Zo\xC3\xAB", "\xF0\x9F\x98\x80 x"}, UTF8},
+    {Utf16(u"0\r\n1\r\nbob", false) + std::string(2, '\0') + Utf16(u"carol", false), 0, 1, {"bob"}, UTF8},
+    {Utf16(u"0\r\n1\r\na\xD800\r\n\xDC00" u"b\r\nc\xD83D", true), 0, 1,
+     {"a\xEF\xBF\xBD", "\xEF\xBF\xBD" "b", "c\xEF\xBF\xBD"}, UTF8},
+    {Utf16(u"1\r\n1\r\nbob", false) + "x", 1, 1, {"bob"}, UTF8},
+    {"\xFF\xFE", 0, 0, {}, UTF8},
+    // The code page's bytes, as the program wrote them before, and anything
+    // else that is not UTF-8, a mark before it or not: taken as they are.
+    {"1\r\n0\r\nJ\xF6rg\r\n\xe9l\xe8ve\r\nRen\xC3\xA9\r\n", 1, 0, {"J\xF6rg", "\xe9l\xe8ve", "Ren\xC3\xA9"}, CODE_PAGE},
+    {kUtf8Mark + "1\r\n1\r\nJ\xF6rg\r\n", 1, 1, {"J\xF6rg"}, CODE_PAGE},
+    {"0\r\n0\r\n\xC0\xAF\r\n", 0, 0, {"\xC0\xAF"}, CODE_PAGE},
+    {"0\r\n0\r\n\xED\xA0\x80\r\n", 0, 0, {"\xED\xA0\x80"}, CODE_PAGE},
+    {"0\r\n0\r\n\xF4\x90\x80\x80\r\n", 0, 0, {"\xF4\x90\x80\x80"}, CODE_PAGE},
+    {"0\r\n0\r\n\xE2\x82\r\n", 0, 0, {"\xE2\x82"}, CODE_PAGE},
+    {"0\r\n0\r\nZo\xC3", 0, 0, {"Zo\xC3"}, CODE_PAGE},
+    {"0\r\n0\r\n\x80\r\n", 0, 0, {"\x80"}, CODE_PAGE},
 };
 
 TEST(SettingsFormat, ParsesTheText)
 {
     for (const ParseCase& c : kParseCases) {
-        SCOPED_TRACE(testing::PrintToString(c.text));
+        SCOPED_TRACE(testing::PrintToString(c.text.substr(0, 80)));
         const SettingsData data = ParseExact(c.text);
         EXPECT_EQ(data.startVideo, c.startVideo);
         EXPECT_EQ(data.quietMedia, c.quietMedia);
         EXPECT_EQ(data.contacts, c.contacts);
+        EXPECT_EQ(data.encoding, c.encoding);
     }
 }
 
@@ -55,6 +105,12 @@ const FormatCase kFormatCases[] = {
     {false, true, {"x"}, "0\r\n1\r\nx\r\n"},
     {false, false, {std::string(259, 'b'), std::string(41, 'x') + std::string(259, 'a')},
      "0\r\n0\r\n" + std::string(259, 'b') + "\r\n" + std::string(41, 'x') + std::string(218, 'a') + "\r\n"},
+    // Characters, not bytes, count; one beyond the Basic Multilingual Plane
+    // counts two and is never cut in half.
+    {true, true, {LongCyrillic(), LongCyrillic() + "\xD0\xB6", "Zo\xC3\xAB"},
+     "1\r\n1\r\n" + LongCyrillic() + "\r\n" + LongCyrillic() + "\r\nZo\xC3\xAB\r\n"},
+    {false, false, {std::string(257, 'a') + "\xF0\x9F\x98\x80", std::string(258, 'a') + "\xF0\x9F\x98\x80"},
+     "0\r\n0\r\n" + std::string(257, 'a') + "\xF0\x9F\x98\x80\r\n" + std::string(258, 'a') + "\r\n"},
 };
 
 TEST(SettingsFormat, FormatsTheText)

@@ -101,6 +101,23 @@ std::wstring Widen(const std::string& text)
     return wide;
 }
 
+std::wstring WidenUtf8(const std::string& text)
+{
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                                        &wide[0], static_cast<int>(wide.size()))));
+    return wide;
+}
+
+std::string NarrowUtf8(const std::wstring& text)
+{
+    std::string utf8(text.size() * 3, '\0');
+    utf8.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                                        &utf8[0], static_cast<int>(utf8.size()), nullptr,
+                                                        nullptr)));
+    return utf8;
+}
+
 std::string ProgramFolder()
 {
     char path[MAX_PATH] = {};
@@ -240,25 +257,25 @@ std::vector<std::string> ReadRemoteListView(HWND list)
     }
     constexpr SIZE_T TEXT_SIZE = 1024;
     char* remote = static_cast<char*>(
-        VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + TEXT_SIZE, MEM_COMMIT, PAGE_READWRITE));
+        VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + TEXT_SIZE * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
     if (remote != nullptr) {
-        char* remoteText = remote + sizeof(LVITEMA);
+        auto* remoteText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
         const LRESULT count = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
         for (LRESULT row = 0; row < count; ++row) {
-            LVITEMA item{};
+            LVITEMW item{};
             item.mask = LVIF_TEXT;
             item.iItem = static_cast<int>(row);
             item.pszText = remoteText;
             item.cchTextMax = static_cast<int>(TEXT_SIZE);
-            const char zero = '\0';
-            WriteProcessMemory(process, remoteText, &zero, 1, nullptr);
+            const wchar_t zero = L'\0';
+            WriteProcessMemory(process, remoteText, &zero, sizeof(zero), nullptr);
             WriteProcessMemory(process, remote, &item, sizeof(item), nullptr);
-            SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote));
-            LVITEMA after{};
+            SendMessageA(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote));
+            LVITEMW after{};
             ReadProcessMemory(process, remote, &after, sizeof(after), nullptr);
-            char text[TEXT_SIZE] = {};
-            ReadProcessMemory(process, after.pszText, text, TEXT_SIZE - 1, nullptr);
-            rows.emplace_back(text);
+            wchar_t text[TEXT_SIZE] = {};
+            ReadProcessMemory(process, after.pszText, text, (TEXT_SIZE - 1) * sizeof(wchar_t), nullptr);
+            rows.push_back(NarrowUtf8(text));
         }
         VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     }

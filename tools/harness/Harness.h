@@ -25,6 +25,9 @@ void DispatchWaitingMessages();
 
 // A text of the ANSI code page as UTF-16.
 std::wstring Widen(const std::string& text);
+// UTF-8 as UTF-16 and back, as the client and Ringlock's controls hold texts.
+std::wstring WidenUtf8(const std::string& text);
+std::string NarrowUtf8(const std::wstring& text);
 // The folder of the running program, which also holds Ringlock.exe and the
 // stand-in programs.
 std::string ProgramFolder();
@@ -82,7 +85,7 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 
 // Rows of a report list view in another process, read as any other program
 // would: a record and a text buffer placed in that process, filled by the
-// control, read back. The reader must have the target's bitness.
+// control, read back; in UTF-8. The reader must have the target's bitness.
 std::vector<std::string> ReadRemoteListView(HWND list);
 
 #endif
