@@ -165,6 +165,11 @@ void Resizing(Run& run)
     RECT dragged{window.left, window.top, window.left + width / 2, window.top + height / 2};
     SendMessageA(dialog, WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&dragged));
     EXPECT_TRUE(EqualRect(&dragged, &window)) << "the dialog cannot be dragged smaller than it opened";
+    SetWindowPos(dialog, nullptr, 0, 0, width / 2, height / 2, SWP_NOMOVE | SWP_NOZORDER);
+    RECT placed{};
+    GetWindowRect(dialog, &placed);
+    EXPECT_EQ(placed.right - placed.left, width) << "nor made smaller by another program";
+    EXPECT_EQ(placed.bottom - placed.top, height);
 }
 
 const Row SHELL_ROWS[] = {
