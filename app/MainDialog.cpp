@@ -54,9 +54,11 @@ BOOL OnInitDialog(HWND hDlg)
     HICON icon = LoadAppIcon();
     SendMessageA(hDlg, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SendMessageA(hDlg, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-    AddTrayIcon(icon);
-    g_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    // Registered first: a taskbar that appears between the two must not be
+    // missed.
+    g_taskbarCreated = RegisterWindowMessageA(TASKBAR_CREATED_MESSAGE);
     AllowFromLowerIntegrity(hDlg, g_taskbarCreated);
+    AddTrayIcon(icon);
     if (linkStarted) {
         g_app.skype.startDiscovery(hDlg);
     }
@@ -186,6 +188,9 @@ void OnTimer(WPARAM id)
         break;
     case TIMER_MEDIA_MINIMIZE:
         OnMediaMinimizeTimer();
+        break;
+    case TIMER_TRAY_RETRY:
+        OnTrayRetryTimer();
         break;
     default:
         break;

@@ -47,24 +47,18 @@ void TrackMenu(HMENU (*build)())
     PostMessageA(g_app.mainDialog, WM_NULL, 0, 0);
 }
 
-}  // namespace
+struct TrayPresence {
+    HICON icon;
+    bool shown;
+    bool balloonDue;  // the dialog was hidden while the icon was missing
+    int retriesLeft;
+};
 
-void AddTrayIcon(HICON icon)
-{
-    NOTIFYICONDATAA& record = g_app.trayIcon;
-    record.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    record.hWnd = g_app.mainDialog;
-    record.hIcon = icon;
-    record.uID = 0;
-    record.uCallbackMessage = WM_TRAY_NOTIFY;
-    CopyText(record.szTip, sizeof(record.szTip), "Ringlock");
-    record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    Shell_NotifyIconA(NIM_ADD, &record);
-}
+TrayPresence g_tray{};
 
-void HideToTray()
+void ShowDueBalloon()
 {
-    ShowWindow(g_app.mainDialog, SW_HIDE);
+    g_tray.balloonDue = false;
     NOTIFYICONDATAA& record = g_app.trayIcon;
     record.hWnd = g_app.mainDialog;
     record.cbSize = NOTIFYICONDATAA_V2_SIZE;
@@ -77,9 +71,59 @@ void HideToTray()
     Shell_NotifyIconA(NIM_MODIFY, &record);
 }
 
+// A busy taskbar may take an icon after the add has already been reported as
+// failed; the icon is then there, and only a change of it succeeds.
+bool TryAddIcon()
+{
+    NOTIFYICONDATAA& record = g_app.trayIcon;
+    record.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    record.hWnd = g_app.mainDialog;
+    record.hIcon = g_tray.icon;
+    record.uID = 0;
+    record.uCallbackMessage = WM_TRAY_NOTIFY;
+    CopyText(record.szTip, sizeof(record.szTip), "Ringlock");
+    record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    g_tray.shown = Shell_NotifyIconA(NIM_ADD, &record) || Shell_NotifyIconA(NIM_MODIFY, &record);
+    if (g_tray.shown && g_tray.balloonDue) {
+        ShowDueBalloon();
+    }
+    return g_tray.shown;
+}
+
+}  // namespace
+
+void AddTrayIcon(HICON icon)
+{
+    g_tray.icon = icon;
+    g_tray.retriesLeft = TRAY_RETRY_LIMIT;
+    if (TryAddIcon()) {
+        KillTimer(g_app.mainDialog, TIMER_TRAY_RETRY);
+    } else {
+        SetTimer(g_app.mainDialog, TIMER_TRAY_RETRY, TRAY_RETRY_INTERVAL_MS, nullptr);
+    }
+}
+
+void OnTrayRetryTimer()
+{
+    if (TryAddIcon() || --g_tray.retriesLeft <= 0) {
+        KillTimer(g_app.mainDialog, TIMER_TRAY_RETRY);
+    }
+}
+
+void HideToTray()
+{
+    ShowWindow(g_app.mainDialog, SW_HIDE);
+    g_tray.balloonDue = true;
+    if (g_tray.shown) {
+        ShowDueBalloon();
+    }
+}
+
 void RemoveTrayIcon()
 {
+    KillTimer(g_app.mainDialog, TIMER_TRAY_RETRY);
     Shell_NotifyIconA(NIM_DELETE, &g_app.trayIcon);
+    g_tray.shown = false;
 }
 
 void ShowTrayMenu()

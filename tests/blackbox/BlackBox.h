@@ -15,6 +15,7 @@
 #include "res/resource.h"
 #include "tests/support/RingProcess.h"
 #include "tests/support/StandinProcesses.h"
+#include "tools/standin/TaskbarStandin.h"
 
 // Ringlock.exe run as its user runs it, beside the stand-in client and media
 // players, each a process of its own. One table row is one scenario: what
@@ -93,6 +94,7 @@ public:
     StandinProcess players;
     std::vector<std::string> log;  // the log's rows when Ringlock was last asked to exit
     std::shared_ptr<void> held;
+    std::unique_ptr<TaskbarStandin> taskbar;
 
     HWND item(int id) const { return ring.dialogItem(id); }
     bool visible() const { return IsWindowVisible(ring.dialog()) != FALSE; }

@@ -172,6 +172,42 @@ void Resizing(Run& run)
     EXPECT_EQ(placed.bottom - placed.top, height);
 }
 
+std::vector<TaskbarCall> AddsFrom(const std::vector<TaskbarCall>& calls)
+{
+    std::vector<TaskbarCall> adds;
+    for (const TaskbarCall& call : calls) {
+        if (call.command == NIM_ADD) {
+            adds.push_back(call);
+        }
+    }
+    return adds;
+}
+
+// At logon the taskbar may refuse the icon for a while; the dialog is hidden
+// to the tray meanwhile, as a start with -m would leave it.
+void TaskbarNotReady(Run& run)
+{
+    run.awaitVisible(true);
+    ASSERT_TRUE(WaitUntil([&] { return AddsFrom(run.taskbar->calls()).size() >= 2; },
+                          TRAY_RETRY_INTERVAL_MS + STEP_MS)) << "the add is tried again";
+    const std::vector<TaskbarCall> refused = AddsFrom(run.taskbar->calls());
+    EXPECT_GE(refused[1].atMs - refused[0].atMs, TRAY_RETRY_INTERVAL_MS - 1.0);
+    EXPECT_LT(refused[1].atMs - refused[0].atMs, TRAY_RETRY_INTERVAL_MS + LATE_MS);
+    SendMessageA(run.ring.dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    run.taskbar->takeIcons();
+    std::vector<DWORD> taken;
+    ASSERT_TRUE(WaitUntil([&] {
+        taken.clear();
+        for (const TaskbarCall& call : run.taskbar->calls()) {
+            if (call.taken) {
+                taken.push_back(call.command);
+            }
+        }
+        return taken.size() >= 2;
+    }, TRAY_RETRY_INTERVAL_MS + STEP_MS));
+    EXPECT_EQ(taken, (std::vector<DWORD>{NIM_ADD, NIM_MODIFY})) << "the icon, then the balloon for the hidden dialog";
+}
+
 const Row SHELL_ROWS[] = {
     {
         .name = "StartedHiddenItAnswersUnseenAndASecondStartShowsIt",
@@ -222,6 +258,16 @@ const Row SHELL_ROWS[] = {
             SendMessageA(run.item(IDC_START_VIDEO), BM_CLICK, 0, 0);
             run.exit(nullptr, true);
         },
+    },
+    {
+        .name = "ATaskbarThatRefusesTheIconAtFirstGetsItLaterWithTheBalloon",
+        .given = {.settings = "0\r\n0\r\nalice\r\n",
+                  .before = [](Run& run) {
+                      run.taskbar = std::make_unique<TaskbarStandin>();
+                      ASSERT_TRUE(run.taskbar->start());
+                  }},
+        .client = ATTACHED,
+        .act = TaskbarNotReady,
     },
     {
         .name = "ContactsAreAddedThroughTheContactDialogAndWrittenAtOnce",
