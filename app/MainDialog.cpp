@@ -90,11 +90,29 @@ void OnWindowPosChanging(LPARAM lParam)
     }
 }
 
+// Each way of asking for the contacts menu takes one road, or Windows would
+// open it twice: a right click comes as NM_RCLICK, the menu key as
+// LVN_KEYDOWN, and Shift+F10 as a WM_CONTEXTMENU from the keyboard, which
+// Windows also makes of the other two.
 void OnNotify(WPARAM wParam, LPARAM lParam)
 {
     const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (wParam == IDC_CONTACTS && header->code == static_cast<UINT>(NM_RCLICK)) {
-        ShowContactsMenu();
+    if (wParam != IDC_CONTACTS) {
+        return;
+    }
+    if (header->code == static_cast<UINT>(NM_RCLICK)) {
+        ShowContactsMenu(false);
+    } else if (header->code == static_cast<UINT>(LVN_KEYDOWN)
+               && reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey == VK_APPS) {
+        ShowContactsMenu(true);
+    }
+}
+
+void OnContextMenu(WPARAM wParam, LPARAM lParam)
+{
+    constexpr LPARAM FROM_KEYBOARD = -1;
+    if (reinterpret_cast<HWND>(wParam) == g_app.contactsView && lParam == FROM_KEYBOARD && GetKeyState(VK_F10) < 0) {
+        ShowContactsMenu(true);
     }
 }
 
@@ -246,6 +264,9 @@ INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
         return FALSE;
     case WM_NOTIFY:
         OnNotify(wParam, lParam);
+        return FALSE;
+    case WM_CONTEXTMENU:
+        OnContextMenu(wParam, lParam);
         return FALSE;
     case WM_COMMAND:
         return OnCommand(hDlg, LOWORD(wParam));

@@ -34,15 +34,42 @@ HMENU BuildContactsMenu()
     return menu;
 }
 
-// The foreground switch and the WM_NULL afterwards make the menu close when
-// the user clicks elsewhere, also while the dialog is hidden.
-void TrackMenu(HMENU (*build)())
+POINT CursorPoint()
 {
-    SetForegroundWindow(g_app.mainDialog);
     POINT cursor{};
     GetCursorPos(&cursor);
+    return cursor;
+}
+
+// Opened from the keyboard, the menu stands at the selected row's lower left
+// corner, or at the list's upper left one when no row is selected or the row
+// is scrolled out of sight.
+POINT SelectedRowPoint()
+{
+    const HWND list = g_app.contactsView;
+    const LRESULT row = SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0);
+    RECT client{};
+    GetClientRect(list, &client);
+    RECT item{};
+    item.left = LVIR_BOUNDS;
+    POINT at{0, 0};
+    if (row >= 0 && SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item))) {
+        const POINT corner{item.left, item.bottom};
+        if (PtInRect(&client, corner)) {
+            at = corner;
+        }
+    }
+    ClientToScreen(list, &at);
+    return at;
+}
+
+// The foreground switch and the WM_NULL afterwards make the menu close when
+// the user clicks elsewhere, also while the dialog is hidden.
+void TrackMenu(HMENU (*build)(), POINT at)
+{
+    SetForegroundWindow(g_app.mainDialog);
     HMENU menu = build();
-    TrackPopupMenu(menu, 0, cursor.x, cursor.y, 0, g_app.mainDialog, nullptr);
+    TrackPopupMenu(menu, 0, at.x, at.y, 0, g_app.mainDialog, nullptr);
     DestroyMenu(menu);
     PostMessageA(g_app.mainDialog, WM_NULL, 0, 0);
 }
@@ -128,10 +155,10 @@ void RemoveTrayIcon()
 
 void ShowTrayMenu()
 {
-    TrackMenu(BuildTrayMenu);
+    TrackMenu(BuildTrayMenu, CursorPoint());
 }
 
-void ShowContactsMenu()
+void ShowContactsMenu(bool atSelectedRow)
 {
-    TrackMenu(BuildContactsMenu);
+    TrackMenu(BuildContactsMenu, atSelectedRow ? SelectedRowPoint() : CursorPoint());
 }

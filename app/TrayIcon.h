@@ -24,6 +24,7 @@ void OnTrayRetryTimer();
 void HideToTray();
 void RemoveTrayIcon();
 void ShowTrayMenu();
-void ShowContactsMenu();
+// At the mouse, or (from the keyboard) at the selected row.
+void ShowContactsMenu(bool atSelectedRow);
 
 #endif

@@ -111,6 +111,11 @@ public:
     // followed by Escape).
     void chooseFromTrayMenu(char key) const;
     void chooseFromContactsMenu(char key) const;
+    // The same, the menu opened with the menu key on the contacts list;
+    // `shownAt` receives the menu's rectangle.
+    void chooseFromContactsMenuByKey(char key, RECT* shownAt) const;
+    // A menu of Ringlock's shown within `timeoutMs`, or null.
+    HWND menu(DWORD timeoutMs) const;
     void selectContact(int row) const;
     // The contact dialog that a menu command opened.
     HWND contactDialog() const;
@@ -130,7 +135,7 @@ public:
     double exitAskedMs() const { return m_exitAskedMs; }
 
 private:
-    void chooseFromMenu(char key, const std::function<void()>& open) const;
+    void chooseFromMenu(char key, const std::function<void()>& open, RECT* shownAt = nullptr) const;
 
     double m_exitAskedMs = -1.0;
 };

@@ -125,6 +125,27 @@ void EditAndDeleteContacts(Run& run)
     EXPECT_EQ(run.ring.contactLines(), (std::vector<std::string>{"bob", "carol"}));
 }
 
+// Long enough for a second menu to follow the first one.
+constexpr DWORD SECOND_MENU_MS = 1000;
+
+void ContactsMenuFromTheKeyboard(Run& run)
+{
+    run.awaitLog("USERSTATUS ONLINE");
+    run.chooseFromContactsMenu(0);
+    EXPECT_EQ(run.menu(SECOND_MENU_MS), nullptr) << "a right click opens the menu once";
+    run.ring.writeSettings(STALE);
+    run.selectContact(1);
+    RECT menu{};
+    run.chooseFromContactsMenuByKey('a', &menu);
+    RECT list{};
+    GetWindowRect(run.item(IDC_CONTACTS), &list);
+    const POINT corner{menu.left, menu.top};
+    EXPECT_TRUE(PtInRect(&list, corner)) << "at the selected row";
+    run.answerContactDialog("carol", IDOK);
+    ExpectWrittenNow(run, {"alice", "bob", "carol"});
+    EXPECT_EQ(run.menu(SECOND_MENU_MS), nullptr) << "the menu key opens the menu once";
+}
+
 RECT PlaceOf(HWND control)
 {
     RECT rect{};
@@ -280,6 +301,12 @@ const Row SHELL_ROWS[] = {
         .given = {.settings = "0\r\n0\r\nalice\r\nbob\r\ncarol\r\n"},
         .client = ATTACHED,
         .act = EditAndDeleteContacts,
+    },
+    {
+        .name = "TheMenuKeyOpensTheContactsMenuAtTheSelectedRowAndAddWorks",
+        .given = {.settings = "0\r\n0\r\nalice\r\nbob\r\n"},
+        .client = ATTACHED,
+        .act = ContactsMenuFromTheKeyboard,
     },
     {
         .name = "ACallIsAnsweredWhileTheContactDialogIsOpen",
