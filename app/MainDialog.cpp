@@ -21,9 +21,13 @@ constexpr int COMMAND_BUFFER_SIZE = 260;
 // registered when the dialog starts.
 UINT g_taskbarCreated = 0;
 
-HICON LoadAppIcon()
+// At the size the system asks for at the display's scale, from the image of
+// that size; LoadIcon would take the large size and let it be shrunk. Loaded
+// once for the whole run: a shared load would give Wine's first size again.
+HICON LoadAppIcon(int widthMetric, int heightMetric)
 {
-    return LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP));
+    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
+                                         GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric), 0));
 }
 
 void RegisterLayout()
@@ -43,16 +47,16 @@ BOOL OnInitDialog(HWND hDlg)
     g_app.logView = GetDlgItem(hDlg, IDC_LOG);
     g_app.contactsView = GetDlgItem(hDlg, IDC_CONTACTS);
     const bool linkStarted = g_app.skype.start();
-    ListInsertColumn(g_app.logView, 0, LOG_COLUMN_CAPTION, LIST_COLUMN_WIDTH);
-    ListInsertColumn(g_app.contactsView, 0, "Ringlock Contacts", LIST_COLUMN_WIDTH);
+    ListInsertColumn(g_app.logView, 0, LOG_COLUMN_CAPTION, ListColumnWidth(g_app.logView));
+    ListInsertColumn(g_app.contactsView, 0, "Ringlock Contacts", ListColumnWidth(g_app.contactsView));
     if (!linkStarted) {
         ListAppendRow(g_app.logView, "Could not start the Skype link; calls cannot be answered", LOG_MAX_ROWS);
     }
     ClearCallIds();
     LoadSettings();
     RegisterLayout();
-    HICON icon = LoadAppIcon();
-    SendMessageA(hDlg, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    const HICON icon = LoadAppIcon(SM_CXSMICON, SM_CYSMICON);
+    SendMessageA(hDlg, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadAppIcon(SM_CXICON, SM_CYICON)));
     SendMessageA(hDlg, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     // Registered first: a taskbar that appears between the two must not be
     // missed.
@@ -289,7 +293,7 @@ INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     }
     if (msg == g_taskbarCreated && g_taskbarCreated != 0) {
-        AddTrayIcon(LoadAppIcon());
+        AddTrayIcon(g_app.trayIcon.hIcon);
     }
     return FALSE;
 }

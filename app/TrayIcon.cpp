@@ -89,7 +89,7 @@ void ShowDueBalloon()
     NOTIFYICONDATAA& record = g_app.trayIcon;
     record.hWnd = g_app.mainDialog;
     record.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    record.hIcon = LoadIconA(g_app.instance, MAKEINTRESOURCEA(IDI_APP));
+    record.hIcon = g_tray.icon;
     record.uTimeout = BALLOON_TIMEOUT_MS;
     record.uFlags = NIF_INFO;
     record.dwInfoFlags = NIIF_INFO;

@@ -2,9 +2,11 @@
 // layout, as the user handles them.
 #include "tests/blackbox/BlackBox.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include "app/MainDialog.h"
+#include "ui/ListView.h"
 
 namespace {
 
@@ -144,6 +146,35 @@ void ContactsMenuFromTheKeyboard(Run& run)
     run.answerContactDialog("carol", IDOK);
     ExpectWrittenNow(run, {"alice", "bob", "carol"});
     EXPECT_EQ(run.menu(SECOND_MENU_MS), nullptr) << "the menu key opens the menu once";
+}
+
+int DisplayDpi()
+{
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+// Each list's one column takes the share of its list it has at 96 DPI, where
+// nothing changes.
+void ColumnsKeepTheirShare(Run& run)
+{
+    run.awaitVisible(true);
+    for (const int id : {IDC_CONTACTS, IDC_LOG}) {
+        const HWND list = run.item(id);
+        const int column = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0));
+        RECT client{};
+        GetClientRect(list, &client);
+        if (DisplayDpi() == USER_DEFAULT_SCREEN_DPI) {
+            EXPECT_EQ(client.right, LIST_WIDTH_AT_96_DPI) << id;
+            EXPECT_EQ(column, LIST_COLUMN_WIDTH) << id;
+        } else {
+            EXPECT_GT(client.right, LIST_WIDTH_AT_96_DPI) << id << ": the list grows with the scale";
+        }
+        EXPECT_NEAR(column / static_cast<double>(client.right),
+                    LIST_COLUMN_WIDTH / static_cast<double>(LIST_WIDTH_AT_96_DPI), 0.005) << id;
+    }
 }
 
 RECT PlaceOf(HWND control)
@@ -325,7 +356,12 @@ const Row SHELL_ROWS[] = {
         .expect = {.commands = {"GET CALL 601 PARTNER_HANDLE", "SET CALL 601 STATUS INPROGRESS"}},
     },
     {
-        .name = "ControlsFollowTheDialogsSizeWhichCannotShrink",
+        .name = "EachListsColumnKeepsItsShareOfTheListAtAnyScale",
+        .client = ATTACHED,
+        .act = ColumnsKeepTheirShare,
+    },
+    {
+        .name = "ControlsFollowTheDialogsSizeWhichCannotShrinkAtAnyScale",
         .client = ATTACHED,
         .act = Resizing,
     },
