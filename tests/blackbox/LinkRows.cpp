@@ -45,7 +45,9 @@ void FoundByALaterDiscovery(Run& run)
         }
     }
     ASSERT_EQ(discoveries.size(), 2u);
-    EXPECT_GE(discoveries[1] - discoveries[0], REDISCOVER_INTERVAL_MS - 1.0);
+    // The interval runs from just before the first broadcast went out, which
+    // may have taken a little longer to arrive than the second.
+    EXPECT_GE(discoveries[1] - discoveries[0], REDISCOVER_INTERVAL_MS - 100.0);
     EXPECT_LT(discoveries[1] - discoveries[0], REDISCOVER_INTERVAL_MS + LATE_MS);
     run.awaitCommand("SET CALL 701 STATUS INPROGRESS");
     const std::vector<std::string> lines = run.ring.logLines();
