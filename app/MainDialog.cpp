@@ -22,9 +22,13 @@ constexpr int COMMAND_BUFFER_SIZE = 260;
 // registered when the dialog starts.
 UINT g_taskbarCreated = 0;
 
-HICON LoadAppIcon()
+// At the size the system asks for at the display's scale, from the image of
+// that size; LoadIcon would take the large size and let it be shrunk. Loaded
+// once for the whole run: a shared load would give Wine's first size again.
+HICON LoadAppIcon(int widthMetric, int heightMetric)
 {
-    return LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP));
+    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
+                                         GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric), 0));
 }
 
 void RegisterLayout()
@@ -44,20 +48,22 @@ BOOL OnInitDialog(HWND hDlg)
     g_app.logView = GetDlgItem(hDlg, IDC_LOG);
     g_app.contactsView = GetDlgItem(hDlg, IDC_CONTACTS);
     const bool linkStarted = g_app.skype.start();
-    ListInsertColumn(g_app.logView, 0, LOG_COLUMN_CAPTION, LIST_COLUMN_WIDTH);
-    ListInsertColumn(g_app.contactsView, 0, "Ringlock Contacts", LIST_COLUMN_WIDTH);
+    ListInsertColumn(g_app.logView, 0, LOG_COLUMN_CAPTION, ListColumnWidth(g_app.logView));
+    ListInsertColumn(g_app.contactsView, 0, "Ringlock Contacts", ListColumnWidth(g_app.contactsView));
     if (!linkStarted) {
         ListAppendRow(g_app.logView, "Could not start the Skype link; calls cannot be answered", LOG_MAX_ROWS);
     }
     ClearCallIds();
     LoadSettings();
     RegisterLayout();
-    HICON icon = LoadAppIcon();
-    SendMessageA(hDlg, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    const HICON icon = LoadAppIcon(SM_CXSMICON, SM_CYSMICON);
+    SendMessageA(hDlg, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadAppIcon(SM_CXICON, SM_CYICON)));
     SendMessageA(hDlg, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-    AddTrayIcon(icon);
-    g_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    // Registered first: a taskbar that appears between the two must not be
+    // missed.
+    g_taskbarCreated = RegisterWindowMessageA(TASKBAR_CREATED_MESSAGE);
     AllowFromLowerIntegrity(hDlg, g_taskbarCreated);
+    AddTrayIcon(icon);
     if (linkStarted) {
         g_app.skype.startDiscovery(hDlg);
     }
@@ -89,11 +95,29 @@ void OnWindowPosChanging(LPARAM lParam)
     }
 }
 
+// Each way of asking for the contacts menu takes one road, or Windows would
+// open it twice: a right click comes as NM_RCLICK, the menu key as
+// LVN_KEYDOWN, and Shift+F10 as a WM_CONTEXTMENU from the keyboard, which
+// Windows also makes of the other two.
 void OnNotify(WPARAM wParam, LPARAM lParam)
 {
     const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (wParam == IDC_CONTACTS && header->code == static_cast<UINT>(NM_RCLICK)) {
-        ShowContactsMenu();
+    if (wParam != IDC_CONTACTS) {
+        return;
+    }
+    if (header->code == static_cast<UINT>(NM_RCLICK)) {
+        ShowContactsMenu(false);
+    } else if (header->code == static_cast<UINT>(LVN_KEYDOWN)
+               && reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey == VK_APPS) {
+        ShowContactsMenu(true);
+    }
+}
+
+void OnContextMenu(WPARAM wParam, LPARAM lParam)
+{
+    constexpr LPARAM FROM_KEYBOARD = -1;
+    if (reinterpret_cast<HWND>(wParam) == g_app.contactsView && lParam == FROM_KEYBOARD && GetKeyState(VK_F10) < 0) {
+        ShowContactsMenu(true);
     }
 }
 
@@ -189,6 +213,9 @@ void OnTimer(WPARAM id)
     case TIMER_MEDIA_MINIMIZE:
         OnMediaMinimizeTimer();
         break;
+    case TIMER_TRAY_RETRY:
+        OnTrayRetryTimer();
+        break;
     default:
         break;
     }
@@ -244,6 +271,9 @@ INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_NOTIFY:
         OnNotify(wParam, lParam);
         return FALSE;
+    case WM_CONTEXTMENU:
+        OnContextMenu(wParam, lParam);
+        return FALSE;
     case WM_COMMAND:
         return OnCommand(hDlg, LOWORD(wParam));
     case WM_SYSCOMMAND:
@@ -265,7 +295,7 @@ INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     }
     if (msg == g_taskbarCreated && g_taskbarCreated != 0) {
-        AddTrayIcon(LoadAppIcon());
+        AddTrayIcon(g_app.trayIcon.hIcon);
     }
     return FALSE;
 }

@@ -34,41 +34,62 @@ HMENU BuildContactsMenu()
     return menu;
 }
 
-// The foreground switch and the WM_NULL afterwards make the menu close when
-// the user clicks elsewhere, also while the dialog is hidden.
-void TrackMenu(HMENU (*build)())
+POINT CursorPoint()
 {
-    SetForegroundWindow(g_app.mainDialog);
     POINT cursor{};
     GetCursorPos(&cursor);
+    return cursor;
+}
+
+// Opened from the keyboard, the menu stands at the selected row's lower left
+// corner, or at the list's upper left one when no row is selected or the row
+// is scrolled out of sight.
+POINT SelectedRowPoint()
+{
+    const HWND list = g_app.contactsView;
+    const LRESULT row = SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0);
+    RECT client{};
+    GetClientRect(list, &client);
+    RECT item{};
+    item.left = LVIR_BOUNDS;
+    POINT at{0, 0};
+    if (row >= 0 && SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item))) {
+        const POINT corner{item.left, item.bottom};
+        if (PtInRect(&client, corner)) {
+            at = corner;
+        }
+    }
+    ClientToScreen(list, &at);
+    return at;
+}
+
+// The foreground switch and the WM_NULL afterwards make the menu close when
+// the user clicks elsewhere, also while the dialog is hidden.
+void TrackMenu(HMENU (*build)(), POINT at)
+{
+    SetForegroundWindow(g_app.mainDialog);
     HMENU menu = build();
-    TrackPopupMenu(menu, 0, cursor.x, cursor.y, 0, g_app.mainDialog, nullptr);
+    TrackPopupMenu(menu, 0, at.x, at.y, 0, g_app.mainDialog, nullptr);
     DestroyMenu(menu);
     PostMessageA(g_app.mainDialog, WM_NULL, 0, 0);
 }
 
-}  // namespace
+struct TrayPresence {
+    HICON icon;
+    bool shown;
+    bool balloonDue;  // the dialog was hidden while the icon was missing
+    int retriesLeft;
+};
 
-void AddTrayIcon(HICON icon)
-{
-    NOTIFYICONDATAA& record = g_app.trayIcon;
-    record.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    record.hWnd = g_app.mainDialog;
-    record.hIcon = icon;
-    record.uID = 0;
-    record.uCallbackMessage = WM_TRAY_NOTIFY;
-    CopyText(record.szTip, sizeof(record.szTip), "Ringlock");
-    record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    Shell_NotifyIconA(NIM_ADD, &record);
-}
+TrayPresence g_tray{};
 
-void HideToTray()
+void ShowDueBalloon()
 {
-    ShowWindow(g_app.mainDialog, SW_HIDE);
+    g_tray.balloonDue = false;
     NOTIFYICONDATAA& record = g_app.trayIcon;
     record.hWnd = g_app.mainDialog;
     record.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    record.hIcon = LoadIconA(g_app.instance, MAKEINTRESOURCEA(IDI_APP));
+    record.hIcon = g_tray.icon;
     record.uTimeout = BALLOON_TIMEOUT_MS;
     record.uFlags = NIF_INFO;
     record.dwInfoFlags = NIIF_INFO;
@@ -77,17 +98,67 @@ void HideToTray()
     Shell_NotifyIconA(NIM_MODIFY, &record);
 }
 
+// A busy taskbar may take an icon after the add has already been reported as
+// failed; the icon is then there, and only a change of it succeeds.
+bool TryAddIcon()
+{
+    NOTIFYICONDATAA& record = g_app.trayIcon;
+    record.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    record.hWnd = g_app.mainDialog;
+    record.hIcon = g_tray.icon;
+    record.uID = 0;
+    record.uCallbackMessage = WM_TRAY_NOTIFY;
+    CopyText(record.szTip, sizeof(record.szTip), "Ringlock");
+    record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    g_tray.shown = Shell_NotifyIconA(NIM_ADD, &record) || Shell_NotifyIconA(NIM_MODIFY, &record);
+    if (g_tray.shown && g_tray.balloonDue) {
+        ShowDueBalloon();
+    }
+    return g_tray.shown;
+}
+
+}  // namespace
+
+void AddTrayIcon(HICON icon)
+{
+    g_tray.icon = icon;
+    g_tray.retriesLeft = TRAY_RETRY_LIMIT;
+    if (TryAddIcon()) {
+        KillTimer(g_app.mainDialog, TIMER_TRAY_RETRY);
+    } else {
+        SetTimer(g_app.mainDialog, TIMER_TRAY_RETRY, TRAY_RETRY_INTERVAL_MS, nullptr);
+    }
+}
+
+void OnTrayRetryTimer()
+{
+    if (TryAddIcon() || --g_tray.retriesLeft <= 0) {
+        KillTimer(g_app.mainDialog, TIMER_TRAY_RETRY);
+    }
+}
+
+void HideToTray()
+{
+    ShowWindow(g_app.mainDialog, SW_HIDE);
+    g_tray.balloonDue = true;
+    if (g_tray.shown) {
+        ShowDueBalloon();
+    }
+}
+
 void RemoveTrayIcon()
 {
+    KillTimer(g_app.mainDialog, TIMER_TRAY_RETRY);
     Shell_NotifyIconA(NIM_DELETE, &g_app.trayIcon);
+    g_tray.shown = false;
 }
 
 void ShowTrayMenu()
 {
-    TrackMenu(BuildTrayMenu);
+    TrackMenu(BuildTrayMenu, CursorPoint());
 }
 
-void ShowContactsMenu()
+void ShowContactsMenu(bool atSelectedRow)
 {
-    TrackMenu(BuildContactsMenu);
+    TrackMenu(BuildContactsMenu, atSelectedRow ? SelectedRowPoint() : CursorPoint());
 }

@@ -11,10 +11,20 @@ constexpr WORD IDM_DELETE_CONTACT = 302;
 constexpr WORD IDM_RESTORE = 303;
 constexpr WORD IDM_EXIT = 304;
 
+// At logon the taskbar may exist but be too busy to take the icon (the add
+// then fails after some seconds): it is added again this often, this many
+// times (about two minutes), and at every "TaskbarCreated".
+constexpr UINT_PTR TIMER_TRAY_RETRY = 22;
+constexpr UINT TRAY_RETRY_INTERVAL_MS = 4000;
+constexpr int TRAY_RETRY_LIMIT = 30;
+constexpr char TASKBAR_CREATED_MESSAGE[] = "TaskbarCreated";
+
 void AddTrayIcon(HICON icon);
+void OnTrayRetryTimer();
 void HideToTray();
 void RemoveTrayIcon();
 void ShowTrayMenu();
-void ShowContactsMenu();
+// At the mouse, or (from the keyboard) at the selected row.
+void ShowContactsMenu(bool atSelectedRow);
 
 #endif

@@ -34,8 +34,10 @@ LRESULT SkypeCom::handleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPara
     }
     if (msg == m_attachMsg) {
         const auto status = static_cast<int32_t>(lParam);
-        // Whatever the client answers, it is running.
+        // Whatever the client answers, it is running; after a refusal, or
+        // while it asks its user, it must not be asked again.
         m_discoverPending = false;
+        m_searching = false;
         KillTimer(hWnd, TIMER_DISCOVER);
         if (status == ATTACH_PENDING_AUTHORIZATION) {
             notifyDialog("Waiting for Skype to Accept this App...", LINK_TEXT_STATUS);
@@ -48,7 +50,7 @@ LRESULT SkypeCom::handleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPara
         }
         notifyDialog(AttachStatusLine(status), LINK_TEXT_STATUS);
         if (status == ATTACH_API_AVAILABLE) {
-            PostMessageA(HWND_BROADCAST, m_discoverMsg, reinterpret_cast<WPARAM>(m_hWnd), 0);
+            broadcastDiscovery();
         }
         return 1;
     }
@@ -78,17 +80,55 @@ LRESULT SkypeCom::handleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPara
         // A zero here would veto the end of the session: Windows would list
         // the program as keeping it from ending, or end it without warning.
         return TRUE;
+    case WM_LINK_DISCOVER:
+        return discover(hWnd);
     case WM_TIMER:
         if (wParam == TIMER_DISCOVER) {
             KillTimer(hWnd, TIMER_DISCOVER);
-            if (m_discoverPending.exchange(false)) {
-                notifyDialog("Skype is not running, you need to start Skype", LINK_TEXT_STATUS);
-            }
+            onDiscoverTimer(hWnd);
         }
         return 0;
     default:
         return 0;
     }
+}
+
+// As with the engine's timers, a timer that cannot be set has its action
+// done at once: the user learns that no client answered rather than nothing.
+BOOL SkypeCom::discover(HWND hWnd)
+{
+    m_discoverPending = true;
+    m_searching = true;
+    const bool timed = SetTimer(hWnd, TIMER_DISCOVER, DISCOVER_TIMEOUT_MS, nullptr) != 0;
+    const BOOL posted = broadcastDiscovery();
+    if (!timed) {
+        onDiscoverTimer(hWnd);
+    }
+    return posted;
+}
+
+// A retry that cannot be timed is not made at once: that would broadcast
+// without pause.
+void SkypeCom::onDiscoverTimer(HWND hWnd)
+{
+    // The next broadcast comes a whole interval after the last one.
+    UINT next = REDISCOVER_INTERVAL_MS;
+    if (m_discoverPending) {
+        m_discoverPending = false;
+        next -= DISCOVER_TIMEOUT_MS;
+        notifyDialog(NOT_RUNNING_TEXT, LINK_TEXT_STATUS);
+    } else if (m_searching) {
+        broadcastDiscovery();
+    }
+    // Looked at after the line was said: a client may have answered meanwhile.
+    if (m_searching) {
+        SetTimer(hWnd, TIMER_DISCOVER, next, nullptr);
+    }
+}
+
+BOOL SkypeCom::broadcastDiscovery()
+{
+    return PostMessageA(HWND_BROADCAST, m_discoverMsg, reinterpret_cast<WPARAM>(m_hWnd), 0);
 }
 
 void SkypeCom::onThreadStart() {}
@@ -109,7 +149,13 @@ void SkypeCom::onWatchedHandleSignalled()
     // Nothing may be sent to the closed client's window, nor to a window that
     // later reuses its handle.
     m_hSkypeWnd = nullptr;
+    // A restarted client usually announces itself; one that does not is
+    // found by the next broadcasts.
+    m_searching = true;
     notifyDialog(CLIENT_CLOSED_TEXT, LINK_TEXT_STATUS);
+    if (m_searching) {
+        SetTimer(m_hWnd, TIMER_DISCOVER, REDISCOVER_INTERVAL_MS, nullptr);
+    }
 }
 
 void SkypeCom::watchClientProcess(HWND skype)
@@ -131,11 +177,9 @@ void SkypeCom::forgetClientProcess()
 
 BOOL SkypeCom::startDiscovery(HWND dialog)
 {
-    m_discoverPending = true;
-    SetTimer(m_hWnd, TIMER_DISCOVER, DISCOVER_TIMEOUT_MS, nullptr);
     m_hDialog = dialog;
     m_copyDataResult = 1;
-    return PostMessageA(HWND_BROADCAST, m_discoverMsg, reinterpret_cast<WPARAM>(m_hWnd), 0);
+    return static_cast<BOOL>(SendMessageA(m_hWnd, WM_LINK_DISCOVER, 0, 0));
 }
 
 LRESULT SkypeCom::sendCommand(const char* command)

@@ -13,6 +13,13 @@ constexpr LPARAM LINK_TEXT_API = 2;
 
 constexpr UINT_PTR TIMER_DISCOVER = 10;
 constexpr UINT DISCOVER_TIMEOUT_MS = 1000;
+// While no client has answered at all, discovery is broadcast again this
+// often, silently: at logon the client may still be starting when the first
+// broadcast goes out, and it may never announce itself.
+constexpr UINT REDISCOVER_INTERVAL_MS = 30000;
+// Sent by startDiscovery to the link's own window, so that the discovery
+// timer is set by the thread that owns the window.
+constexpr UINT WM_LINK_DISCOVER = WM_USER + 223;
 
 // A healthy client answers a command within a millisecond or two; one under
 // load may stall for a second or more. Three seconds is well beyond that, and
@@ -33,6 +40,7 @@ constexpr LPARAM ATTACH_API_AVAILABLE = 0x8001;
 // Status lines of the link's own, beside those of the attach statuses.
 constexpr const char* NOT_DELIVERED_TEXT = "Skype is not responding, the command was not delivered";
 constexpr const char* CLIENT_CLOSED_TEXT = "Skype has closed";
+constexpr const char* NOT_RUNNING_TEXT = "Skype is not running, you need to start Skype";
 
 extern const char* const DISCOVER_MESSAGE_NAME;  // "SkypeControlAPIDiscover"
 extern const char* const ATTACH_MESSAGE_NAME;    // "SkypeControlAPIAttach"
@@ -55,6 +63,10 @@ public:
     void watchClientProcess(HWND skype);
     void forgetClientProcess();
     LRESULT sendWithin(const char* command, UINT timeoutMs);
+    // On the link thread.
+    BOOL discover(HWND hWnd);
+    void onDiscoverTimer(HWND hWnd);
+    BOOL broadcastDiscovery();
 
     // Written on one thread and read on the other, hence atomic.
     std::atomic<HWND> m_hDialog{nullptr};
@@ -62,10 +74,13 @@ public:
     UINT m_discoverMsg = 0;
     UINT m_attachMsg = 0;
     std::atomic<LONG> m_copyDataResult{1};
+    // Touched only on the link thread.
     // Set while TIMER_DISCOVER may still report: a WM_TIMER already queued
     // when the timer is stopped must not report "not running" after an attach.
-    std::atomic<bool> m_discoverPending{false};
-    // Touched only on the link thread.
+    bool m_discoverPending = false;
+    // Set while no client has answered since discovery began or the client
+    // closed: TIMER_DISCOVER then repeats the broadcast.
+    bool m_searching = false;
     HANDLE m_hClientProcess = nullptr;
     // Touched only on the thread that sends commands: the client window of the
     // current run of undelivered commands, reported once per run.

@@ -100,8 +100,32 @@ LRESULT CALLBACK Wnd::windowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
     return self->handleMessage(hWnd, msg, wParam, lParam);
 }
 
+namespace {
+
+// Not elevated, the program runs at the client's and the taskbar's own
+// integrity level and hears them without a filter, which would then only let
+// in sandboxed processes of a lower level.
+bool RunsElevated()
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        return false;
+    }
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    const bool elevated = GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size)
+                          && elevation.TokenIsElevated != 0;
+    CloseHandle(token);
+    return elevated;
+}
+
+}  // namespace
+
 void AllowFromLowerIntegrity(HWND window, UINT message)
 {
+    if (!RunsElevated()) {
+        return;
+    }
     using Filter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
     // Looked up rather than imported, so that the program still starts where
     // it is missing.

@@ -27,9 +27,9 @@ protected:
     ~Wnd() = default;
 };
 
-// Lets `message` reach `window` from processes of lower integrity, so that a
-// program started elevated still hears the client and the shell. Windows
-// before 7 lacks the call; there the program goes on without it.
+// Lets `message` reach `window` from processes of lower integrity when the
+// program runs elevated, so that it still hears the client and the shell.
+// Windows before 7 lacks the call; there the program goes on without it.
 void AllowFromLowerIntegrity(HWND window, UINT message);
 
 #endif

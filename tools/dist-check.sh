@@ -2,7 +2,8 @@
 # The download's test, run by make test: makes the zip twice, two seconds
 # apart, into temporary folders and checks that both are the same bytes, that
 # SHA256SUMS matches, and that the zip holds, in order, the 32-bit
-# Ringlock.exe that was built, README.txt with CRLF line ends and LICENSE.
+# Ringlock.exe that was built, README.txt with CRLF line ends and LICENSE; and
+# what both built programs declare to Windows (tools/program-check.py).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 work=$(mktemp -d)
@@ -24,6 +25,8 @@ mkdir "$work/u"
 unzip -q "$work/a/$zip" -d "$work/u" || fail "unzip failed"
 cmp -s "$work/u/Ringlock.exe" build/x86/Ringlock.exe || fail "Ringlock.exe in the zip is not build/x86/Ringlock.exe"
 [ "$(tools/wine-loader "$work/u/Ringlock.exe")" = /usr/lib/wine/wine ] || fail "Ringlock.exe in the zip is not a 32-bit program"
+# What the programs declare to Windows, which Wine does not act on.
+declared=$(tools/program-check.py "$work/u/Ringlock.exe" build/x64/Ringlock.exe) || fail "$declared"
 cmp -s "$work/u/LICENSE" LICENSE || fail "LICENSE in the zip differs"
 bare_lf=$(($(wc -l <"$work/u/README.txt") - $(grep -c $'\r$' "$work/u/README.txt")))
 [ "$bare_lf" -eq 0 ] || fail "README.txt has $bare_lf lines without CRLF"

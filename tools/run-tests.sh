@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test: the host-built logic tests; then, inside one Wine session,
 # the x64 Windows test programs and the x86 ones (the shipped program's
-# build); then the download's check. Arguments go to both ctest runs.
+# build); then, in a second session with the display at 144 DPI, the rows
+# about the display's scale on both; then the download's check. Arguments go
+# to every ctest run of the Windows programs.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -34,23 +36,30 @@ ctest_run() {
   return "$status"
 }
 
+# Inside a Wine session: the x64 and the x86 test programs. Arguments: the
+# runs' name suffix, ctest's selection, then the arguments given to this script.
 if [ "${1:-}" = "--in-wine-session" ]; then
-  shift
+  suffix=$2 select=$3
+  shift 3
   status=0
-  ctest_run x64 build/x64 "$@" || status=1
+  ctest_run "x64$suffix" build/x64 $select "$@" || status=1
   if ! tools/runs-32bit.sh; then
-    echo "x86 tests not run: this machine cannot run 32-bit programs"
+    echo "x86 tests$suffix not run: this machine cannot run 32-bit programs"
   elif [ ! -x /usr/lib/wine/wine ]; then
-    echo "== x86 run: FAILED: Wine's 32-bit loader is missing; run tools/install-deps.sh as root"
+    echo "== x86$suffix run: FAILED: Wine's 32-bit loader is missing; run tools/install-deps.sh as root"
     status=1
   else
-    ctest_run x86 build/x86 "$@" || status=1
+    ctest_run "x86$suffix" build/x86 $select "$@" || status=1
   fi
   exit $status
 fi
 
 status=0
 ctest_run native build/native || status=1
-tools/with-wine.sh build/x64/wineprefix "$0" --in-wine-session "$@" || status=1
+tools/with-wine.sh build/x64/wineprefix "$0" --in-wine-session "" "-LE scaled" "$@" || status=1
+# The display's scale is read once per Wine session: the rows about it run
+# again in a session of their own at 150 %.
+tools/with-wine.sh --dpi 144 build/x64/wineprefix-144dpi "$0" --in-wine-session " at 144 DPI" "-L scaled" "$@" \
+  || status=1
 tools/dist-check.sh || status=1
 exit $status

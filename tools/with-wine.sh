@@ -3,10 +3,14 @@
 # (unless --user-display and DISPLAY is set), a Wine virtual desktop so the
 # notification area exists and hiding windows costs no window-manager wait, and
 # a wineserver kept warm for the whole command.
-# Usage: with-wine.sh [--user-display] PREFIX command [args...]
+# With --dpi N the prefix is made with the display at N DPI (Wine reads the
+# scale once per session, so a prefix keeps the one it was made with).
+# Usage: with-wine.sh [--user-display] [--dpi N] PREFIX command [args...]
 set -euo pipefail
 use_user_display=0
+dpi=96
 if [ "${1:-}" = "--user-display" ]; then use_user_display=1; shift; fi
+if [ "${1:-}" = "--dpi" ]; then dpi=$2; shift 2; fi
 prefix="$(mkdir -p "$1" && cd "$1" && pwd)"
 shift
 
@@ -50,7 +54,7 @@ quiet_crashes() {
 # wineboot -u adds them, once (it does nothing while the prefix's update stamp
 # matches this Wine). The marker also names the settings below, so a prefix
 # made with older ones is set up again.
-made_from="wine32=$([ -x /usr/lib/wine/wine ] && echo yes || echo no)"
+made_from="wine32=$([ -x /usr/lib/wine/wine ] && echo yes || echo no) dpi=$dpi"
 ready="$prefix/.ringlock-ready-4"
 if [ ! -f "$ready" ]; then
   echo "with-wine: setting up the Wine prefix in $prefix (first run only)" >&2
@@ -58,13 +62,15 @@ if [ ! -f "$ready" ]; then
   "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x800 /f >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   quiet_crashes
   "$server" -w
   echo "$made_from" >"$ready"
 elif [ "$(cat "$ready")" != "$made_from" ]; then
-  echo "with-wine: adding 32-bit support to the Wine prefix in $prefix" >&2
+  echo "with-wine: setting up the Wine prefix in $prefix again (32-bit support, display scale)" >&2
   rm -f "$prefix/.update-timestamp"
   "$wine" wineboot -u >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   quiet_crashes
   "$server" -w
   echo "$made_from" >"$ready"

@@ -33,6 +33,9 @@ void DlgLayout::onMessage(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SIZING:
         limitSizing(wParam, reinterpret_cast<RECT*>(lParam));
         break;
+    case WM_GETMINMAXINFO:
+        limitTracking(reinterpret_cast<MINMAXINFO*>(lParam));
+        break;
     case WM_EXITSIZEMOVE:
         RedrawWindow(m_hDlg, nullptr, nullptr, kRedrawAll);
         break;
@@ -105,6 +108,18 @@ void DlgLayout::limitSizing(WPARAM edge, RECT* proposed)
     LayoutRect r = ToLayoutRect(*proposed);
     LimitSizingRect(m_minWidth, m_minHeight, static_cast<int32_t>(edge), r);
     *proposed = RECT{r.left, r.top, r.right, r.bottom};
+}
+
+// A size set by another program, a snap or a tiling tool never passes
+// through WM_SIZING; this limit holds for those too.
+void DlgLayout::limitTracking(MINMAXINFO* info) const
+{
+    if (m_minWidth > 0) {
+        info->ptMinTrackSize.x = m_minWidth;
+    }
+    if (m_minHeight > 0) {
+        info->ptMinTrackSize.y = m_minHeight;
+    }
 }
 
 void DlgLayout::recapture()

@@ -27,6 +27,7 @@ public:
     void capture(HWND hDlg);
     void relayout();
     void limitSizing(WPARAM edge, RECT* proposed);
+    void limitTracking(MINMAXINFO* info) const;
     void recapture();
     static void toClientRect(HWND hWnd, RECT* rect);
 

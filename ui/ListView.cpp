@@ -15,6 +15,13 @@ int ListInsertColumn(HWND list, int column, const char* caption, int width)
                                          reinterpret_cast<LPARAM>(&col)));
 }
 
+int ListColumnWidth(HWND list)
+{
+    RECT client{};
+    GetClientRect(list, &client);
+    return MulDiv(client.right, LIST_COLUMN_WIDTH, LIST_WIDTH_AT_96_DPI);
+}
+
 void ListAppendRow(HWND list, const char* text, int maxRows)
 {
     if (list == nullptr || text == nullptr) {

@@ -193,11 +193,14 @@ void Run::send(const std::string& command) const
     SendMessageA(item(IDC_SEND), BM_CLICK, 0, 0);
 }
 
-void Run::chooseFromMenu(char key, const std::function<void()>& open) const
+void Run::chooseFromMenu(char key, const std::function<void()>& open, RECT* shownAt) const
 {
     open();
     const HWND menu = AwaitShown(ring.processId(), MENU_CLASS, nullptr);
     ASSERT_NE(menu, nullptr) << "the menu opens";
+    if (shownAt != nullptr) {
+        GetWindowRect(menu, shownAt);
+    }
     if (key != 0) {
         PostMessageA(menu, WM_CHAR, static_cast<WPARAM>(key), 0);
     }
@@ -219,6 +222,19 @@ void Run::chooseFromContactsMenu(char key) const
         PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(at.x, at.y));
         PostMessageA(list, WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));
     });
+}
+
+void Run::chooseFromContactsMenuByKey(char key, RECT* shownAt) const
+{
+    chooseFromMenu(key, [this] {
+        PostMessageA(item(IDC_CONTACTS), WM_KEYDOWN, VK_APPS, 0);
+        PostMessageA(item(IDC_CONTACTS), WM_KEYUP, VK_APPS, 0);
+    }, shownAt);
+}
+
+HWND Run::menu(DWORD timeoutMs) const
+{
+    return AwaitWindow(ring.processId(), MENU_CLASS, nullptr, true, timeoutMs);
 }
 
 void Run::selectContact(int row) const

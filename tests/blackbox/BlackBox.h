@@ -15,6 +15,7 @@
 #include "res/resource.h"
 #include "tests/support/RingProcess.h"
 #include "tests/support/StandinProcesses.h"
+#include "tools/standin/TaskbarStandin.h"
 
 // Ringlock.exe run as its user runs it, beside the stand-in client and media
 // players, each a process of its own. One table row is one scenario: what
@@ -93,6 +94,7 @@ public:
     StandinProcess players;
     std::vector<std::string> log;  // the log's rows when Ringlock was last asked to exit
     std::shared_ptr<void> held;
+    std::unique_ptr<TaskbarStandin> taskbar;
 
     HWND item(int id) const { return ring.dialogItem(id); }
     bool visible() const { return IsWindowVisible(ring.dialog()) != FALSE; }
@@ -109,6 +111,11 @@ public:
     // followed by Escape).
     void chooseFromTrayMenu(char key) const;
     void chooseFromContactsMenu(char key) const;
+    // The same, the menu opened with the menu key on the contacts list;
+    // `shownAt` receives the menu's rectangle.
+    void chooseFromContactsMenuByKey(char key, RECT* shownAt) const;
+    // A menu of Ringlock's shown within `timeoutMs`, or null.
+    HWND menu(DWORD timeoutMs) const;
     void selectContact(int row) const;
     // The contact dialog that a menu command opened.
     HWND contactDialog() const;
@@ -128,7 +135,7 @@ public:
     double exitAskedMs() const { return m_exitAskedMs; }
 
 private:
-    void chooseFromMenu(char key, const std::function<void()>& open) const;
+    void chooseFromMenu(char key, const std::function<void()>& open, RECT* shownAt = nullptr) const;
 
     double m_exitAskedMs = -1.0;
 };

@@ -2,11 +2,14 @@
 // how it copes with heavy traffic.
 #include "tests/blackbox/BlackBox.h"
 
+#include <algorithm>
+
+#include "link/SkypeCom.h"
 #include "tools/standin/Scenario.h"
 
 namespace {
 
-const char* const NOT_RUNNING = "Skype is not running, you need to start Skype";
+const char* const NOT_RUNNING = NOT_RUNNING_TEXT;
 const char* const SIGNED_IN = "Skype is now signed-in, and is avaliable";
 const std::string LONG_NAME(259, 'n');
 
@@ -27,6 +30,28 @@ void ExpectLastHundred(Run& run, uint32_t lines)
     }
     EXPECT_EQ(run.ring.logLines(), expected);
     run.createFileBeside("go");
+}
+
+// A client still starting at logon misses the first broadcast and never
+// announces itself.
+void FoundByALaterDiscovery(Run& run)
+{
+    run.awaitLog(NOT_RUNNING);
+    ASSERT_TRUE(run.client.waitFor(">>", "attach " + AttachStatusText(static_cast<int32_t>(ATTACH_SUCCESS)), REDISCOVER_INTERVAL_MS + STEP_MS));
+    std::vector<double> discoveries;
+    for (const TranscriptLine& line : run.client.lines()) {
+        if (line.tag == "<<") {
+            discoveries.push_back(line.atMs);
+        }
+    }
+    ASSERT_EQ(discoveries.size(), 2u);
+    // The interval runs from just before the first broadcast went out, which
+    // may have taken a little longer to arrive than the second.
+    EXPECT_GE(discoveries[1] - discoveries[0], REDISCOVER_INTERVAL_MS - 100.0);
+    EXPECT_LT(discoveries[1] - discoveries[0], REDISCOVER_INTERVAL_MS + LATE_MS);
+    run.awaitCommand("SET CALL 701 STATUS INPROGRESS");
+    const std::vector<std::string> lines = run.ring.logLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), NOT_RUNNING), 1) << "the broadcasts after the first are silent";
 }
 
 const Row LINK_ROWS[] = {
@@ -84,6 +109,17 @@ const Row LINK_ROWS[] = {
             EXPECT_GE(seen - discovery, 900.0) << "the client is given a second to answer";
         },
         .expect = {.log = {NOT_RUNNING, SIGNED_IN, "Connected to Skype", "CONNSTATUS ONLINE"}},
+    },
+    {
+        .name = "AClientThatAnswersOnlyALaterDiscoveryIsAttachedAndAnswersCalls",
+        .given = {.settings = "0\r\n0\r\nalice\r\n", .arguments = "-m"},
+        .client = "attach none\nattach connected\npartner 701 alice\nawait 40000 attached\nring 701\n"
+                  "await 15000 command SET CALL 701 STATUS INPROGRESS\n",
+        .act = FoundByALaterDiscovery,
+        .expect = {
+            .commands = {"GET CALL 701 PARTNER_HANDLE", "SET CALL 701 STATUS INPROGRESS"},
+            .log = {NOT_RUNNING, "Connected to Skype", "CALL 701 STATUS RINGING"},
+        },
     },
     {
         .name = "HiddenProgramAbsorbs2000LinesKeepsTheLast100ThenAnswers",

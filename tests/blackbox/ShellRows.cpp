@@ -2,9 +2,11 @@
 // layout, as the user handles them.
 #include "tests/blackbox/BlackBox.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include "app/MainDialog.h"
+#include "ui/ListView.h"
 
 namespace {
 
@@ -125,6 +127,56 @@ void EditAndDeleteContacts(Run& run)
     EXPECT_EQ(run.ring.contactLines(), (std::vector<std::string>{"bob", "carol"}));
 }
 
+// Long enough for a second menu to follow the first one.
+constexpr DWORD SECOND_MENU_MS = 1000;
+
+void ContactsMenuFromTheKeyboard(Run& run)
+{
+    run.awaitLog("USERSTATUS ONLINE");
+    run.chooseFromContactsMenu(0);
+    EXPECT_EQ(run.menu(SECOND_MENU_MS), nullptr) << "a right click opens the menu once";
+    run.ring.writeSettings(STALE);
+    run.selectContact(1);
+    RECT menu{};
+    run.chooseFromContactsMenuByKey('a', &menu);
+    RECT list{};
+    GetWindowRect(run.item(IDC_CONTACTS), &list);
+    const POINT corner{menu.left, menu.top};
+    EXPECT_TRUE(PtInRect(&list, corner)) << "at the selected row";
+    run.answerContactDialog("carol", IDOK);
+    ExpectWrittenNow(run, {"alice", "bob", "carol"});
+    EXPECT_EQ(run.menu(SECOND_MENU_MS), nullptr) << "the menu key opens the menu once";
+}
+
+int DisplayDpi()
+{
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+// Each list's one column takes the share of its list it has at 96 DPI, where
+// nothing changes.
+void ColumnsKeepTheirShare(Run& run)
+{
+    run.awaitVisible(true);
+    for (const int id : {IDC_CONTACTS, IDC_LOG}) {
+        const HWND list = run.item(id);
+        const int column = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0));
+        RECT client{};
+        GetClientRect(list, &client);
+        if (DisplayDpi() == USER_DEFAULT_SCREEN_DPI) {
+            EXPECT_EQ(client.right, LIST_WIDTH_AT_96_DPI) << id;
+            EXPECT_EQ(column, LIST_COLUMN_WIDTH) << id;
+        } else {
+            EXPECT_GT(client.right, LIST_WIDTH_AT_96_DPI) << id << ": the list grows with the scale";
+        }
+        EXPECT_NEAR(column / static_cast<double>(client.right),
+                    LIST_COLUMN_WIDTH / static_cast<double>(LIST_WIDTH_AT_96_DPI), 0.005) << id;
+    }
+}
+
 RECT PlaceOf(HWND control)
 {
     RECT rect{};
@@ -165,6 +217,47 @@ void Resizing(Run& run)
     RECT dragged{window.left, window.top, window.left + width / 2, window.top + height / 2};
     SendMessageA(dialog, WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&dragged));
     EXPECT_TRUE(EqualRect(&dragged, &window)) << "the dialog cannot be dragged smaller than it opened";
+    SetWindowPos(dialog, nullptr, 0, 0, width / 2, height / 2, SWP_NOMOVE | SWP_NOZORDER);
+    RECT placed{};
+    GetWindowRect(dialog, &placed);
+    EXPECT_EQ(placed.right - placed.left, width) << "nor made smaller by another program";
+    EXPECT_EQ(placed.bottom - placed.top, height);
+}
+
+std::vector<TaskbarCall> AddsFrom(const std::vector<TaskbarCall>& calls)
+{
+    std::vector<TaskbarCall> adds;
+    for (const TaskbarCall& call : calls) {
+        if (call.command == NIM_ADD) {
+            adds.push_back(call);
+        }
+    }
+    return adds;
+}
+
+// At logon the taskbar may refuse the icon for a while; the dialog is hidden
+// to the tray meanwhile, as a start with -m would leave it.
+void TaskbarNotReady(Run& run)
+{
+    run.awaitVisible(true);
+    ASSERT_TRUE(WaitUntil([&] { return AddsFrom(run.taskbar->calls()).size() >= 2; },
+                          TRAY_RETRY_INTERVAL_MS + STEP_MS)) << "the add is tried again";
+    const std::vector<TaskbarCall> refused = AddsFrom(run.taskbar->calls());
+    EXPECT_GE(refused[1].atMs - refused[0].atMs, TRAY_RETRY_INTERVAL_MS - 1.0);
+    EXPECT_LT(refused[1].atMs - refused[0].atMs, TRAY_RETRY_INTERVAL_MS + LATE_MS);
+    SendMessageA(run.ring.dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    run.taskbar->takeIcons();
+    std::vector<DWORD> taken;
+    ASSERT_TRUE(WaitUntil([&] {
+        taken.clear();
+        for (const TaskbarCall& call : run.taskbar->calls()) {
+            if (call.taken) {
+                taken.push_back(call.command);
+            }
+        }
+        return taken.size() >= 2;
+    }, TRAY_RETRY_INTERVAL_MS + STEP_MS));
+    EXPECT_EQ(taken, (std::vector<DWORD>{NIM_ADD, NIM_MODIFY})) << "the icon, then the balloon for the hidden dialog";
 }
 
 const Row SHELL_ROWS[] = {
@@ -219,6 +312,16 @@ const Row SHELL_ROWS[] = {
         },
     },
     {
+        .name = "ATaskbarThatRefusesTheIconAtFirstGetsItLaterWithTheBalloon",
+        .given = {.settings = "0\r\n0\r\nalice\r\n",
+                  .before = [](Run& run) {
+                      run.taskbar = std::make_unique<TaskbarStandin>();
+                      ASSERT_TRUE(run.taskbar->start());
+                  }},
+        .client = ATTACHED,
+        .act = TaskbarNotReady,
+    },
+    {
         .name = "ContactsAreAddedThroughTheContactDialogAndWrittenAtOnce",
         .given = {.settings = "0\r\n0\r\nalice\r\n"},
         .client = ATTACHED,
@@ -229,6 +332,12 @@ const Row SHELL_ROWS[] = {
         .given = {.settings = "0\r\n0\r\nalice\r\nbob\r\ncarol\r\n"},
         .client = ATTACHED,
         .act = EditAndDeleteContacts,
+    },
+    {
+        .name = "TheMenuKeyOpensTheContactsMenuAtTheSelectedRowAndAddWorks",
+        .given = {.settings = "0\r\n0\r\nalice\r\nbob\r\n"},
+        .client = ATTACHED,
+        .act = ContactsMenuFromTheKeyboard,
     },
     {
         .name = "ACallIsAnsweredWhileTheContactDialogIsOpen",
@@ -247,7 +356,12 @@ const Row SHELL_ROWS[] = {
         .expect = {.commands = {"GET CALL 601 PARTNER_HANDLE", "SET CALL 601 STATUS INPROGRESS"}},
     },
     {
-        .name = "ControlsFollowTheDialogsSizeWhichCannotShrink",
+        .name = "EachListsColumnKeepsItsShareOfTheListAtAnyScale",
+        .client = ATTACHED,
+        .act = ColumnsKeepTheirShare,
+    },
+    {
+        .name = "ControlsFollowTheDialogsSizeWhichCannotShrinkAtAnyScale",
         .client = ATTACHED,
         .act = Resizing,
     },

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <future>
 #include <string>
 #include <thread>
@@ -97,6 +98,55 @@ TEST_F(LinkTest, AnswersOneUntilPingAndZeroFromThenOnAndSendsTextsWithTheirNul)
     }
     const HWND sender = link.m_hWnd;
     EXPECT_EQ(commands, (decltype(commands){{"GET CALL 12 PARTNER_HANDLE", 27, sender}, {"PING", 5, sender}}));
+}
+
+bool Pumped(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    return WaitUntil(done, timeoutMs, 10, nullptr, true);
+}
+
+// Any answer ends the search for the client, a refusal and a question to its
+// user included: the timer's expiry, even one already queued when the answer
+// came, broadcasts no more.
+TEST(LinkDiscovery, AnyAnswerEndsTheSearch)
+{
+    for (const LPARAM status : {ATTACH_REFUSED, ATTACH_PENDING_AUTHORIZATION, ATTACH_NOT_AVAILABLE, ATTACH_SUCCESS}) {
+        const HWND recorder = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        SetWindowLongPtrA(recorder, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecorderProc));
+        Scenario answers;
+        answers.attach = {{AttachAnswer{static_cast<int32_t>(status), 0}}};
+        answers.user.clear();
+        StandinClient client(answers);
+        client.acceptDiscoverOnlyFrom(GetCurrentProcessId());
+        ASSERT_TRUE(client.start());
+        SkypeCom link;
+        ASSERT_TRUE(link.start());
+        link.startDiscovery(recorder);
+        EXPECT_TRUE(Pumped([&] { return client.attachment().attachesSent == 1; }, 10000)) << status;
+        PostMessageA(link.m_hWnd, WM_TIMER, TIMER_DISCOVER, 0);
+        // A broadcast reaches the client and is answered within milliseconds.
+        Pumped([] { return false; }, 1000);
+        EXPECT_EQ(client.attachment().attachesSent, 1) << status;
+        link.stop();
+        DestroyWindow(recorder);
+    }
+}
+
+// SetTimer fails for a window of another process, as the desktop's is.
+TEST(LinkDiscovery, ATimerThatCannotBeSetSaysAtOnceThatNoClientAnswered)
+{
+    const HWND foreign = GetDesktopWindow();
+    ASSERT_EQ(SetTimer(foreign, TIMER_DISCOVER, DISCOVER_TIMEOUT_MS, nullptr), 0u);
+    const HWND recorder = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    SetWindowLongPtrA(recorder, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecorderProc));
+    g_relayed.clear();
+    SkypeCom link;
+    ASSERT_TRUE(link.start());
+    link.m_hDialog = recorder;
+    link.handleMessage(foreign, WM_LINK_DISCOVER, 0, 0);
+    EXPECT_EQ(g_relayed, Lines{NOT_RUNNING_TEXT});
+    link.stop();
+    DestroyWindow(recorder);
 }
 
 class Probe final : public UIthread {

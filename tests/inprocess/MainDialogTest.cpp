@@ -49,6 +49,24 @@ TEST(MainDialog, ListsPaintAfterLoadingAndAfterABurstAndTheTrayRecordHoldsTheIco
     EXPECT_EQ(record.hWnd, dialog);
     EXPECT_EQ(record.uCallbackMessage, WM_TRAY_NOTIFY);
     EXPECT_STREQ(record.szTip, "Ringlock");
+    // Each icon drawn at the size the system asks for, not shrunk from another.
+    const struct {
+        LPARAM icon;
+        int metric;
+    } icons[] = {
+        {SendMessageA(dialog, WM_GETICON, ICON_BIG, 0), SM_CXICON},
+        {SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0), SM_CXSMICON},
+        {reinterpret_cast<LPARAM>(record.hIcon), SM_CXSMICON},
+    };
+    for (const auto& expected : icons) {
+        ICONINFO info{};
+        ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(expected.icon), &info)) << expected.metric;
+        BITMAP bitmap{};
+        GetObjectA(info.hbmColor, sizeof(bitmap), &bitmap);
+        EXPECT_EQ(bitmap.bmWidth, GetSystemMetrics(expected.metric)) << expected.metric;
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+    }
     SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(record.cbSize, v2Size);
     EXPECT_STREQ(record.szInfoTitle, "Still Running");
