@@ -4,12 +4,12 @@
 
 #include "answer/Engine.h"
 #include "answer/Media.h"
-#include "app/AppState.h"
 #include "app/Entry.h"
 #include "app/LogView.h"
 #include "app/TrayIcon.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
+#include "state/AppState.h"
 #include "ui/AddContactDlg.h"
 #include "ui/ListView.h"
 #include "ui/WideText.h"

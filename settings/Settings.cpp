@@ -7,9 +7,9 @@
 #include <new>
 #include <vector>
 
-#include "app/AppState.h"
 #include "res/resource.h"
 #include "settings/SettingsFormat.h"
+#include "state/AppState.h"
 #include "ui/ListView.h"
 #include "ui/WideText.h"
 

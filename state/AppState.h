@@ -1,5 +1,5 @@
-#ifndef RINGLOCK_APP_APPSTATE_H
-#define RINGLOCK_APP_APPSTATE_H
+#ifndef RINGLOCK_STATE_APPSTATE_H
+#define RINGLOCK_STATE_APPSTATE_H
 
 #include <windows.h>
 #include <shellapi.h>

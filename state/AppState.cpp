@@ -1,0 +1,3 @@
+#include "state/AppState.h"
+
+AppState g_app{};
