@@ -64,8 +64,11 @@ BOOL OnInitDialog(HWND hDlg)
     g_taskbarCreated = RegisterWindowMessageA(TASKBAR_CREATED_MESSAGE);
     AllowFromLowerIntegrity(hDlg, g_taskbarCreated);
     AddTrayIcon(icon);
-    if (linkStarted) {
-        g_app.skype.startDiscovery(hDlg);
+    // A search that could not go out would otherwise read as a client that
+    // does not run.
+    if (linkStarted && !g_app.skype.startDiscovery(hDlg)) {
+        ListAppendRow(g_app.logView, "Could not look for Skype; it is looked for again every 30 seconds",
+                      LOG_MAX_ROWS);
     }
     return CheckStartHidden();
 }
