@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 
 // Starts a one-shot timer of the main dialog. A timer that cannot be started
 // would leave its action undone for ever (and, for the answer, the engine

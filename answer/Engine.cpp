@@ -7,8 +7,8 @@
 
 #include "answer/DialogTimer.h"
 #include "answer/Media.h"
-#include "app/AppState.h"
 #include "res/resource.h"
+#include "state/AppState.h"
 #include "ui/ListView.h"
 
 CallState g_callState{};

@@ -1,7 +1,7 @@
 #include "answer/Media.h"
 
 #include "answer/DialogTimer.h"
-#include "app/AppState.h"
+#include "state/AppState.h"
 
 const char* const WMP_CLASS = "WMPlayerApp";
 const char* const WMP_TITLE = "Windows Media Player";

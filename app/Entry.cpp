@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 
 namespace {
 

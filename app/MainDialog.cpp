@@ -4,12 +4,12 @@
 
 #include "answer/Engine.h"
 #include "answer/Media.h"
-#include "app/AppState.h"
 #include "app/Entry.h"
 #include "app/LogView.h"
 #include "app/TrayIcon.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
+#include "state/AppState.h"
 #include "ui/AddContactDlg.h"
 #include "ui/ListView.h"
 #include "ui/WideText.h"
@@ -64,8 +64,11 @@ BOOL OnInitDialog(HWND hDlg)
     g_taskbarCreated = RegisterWindowMessageA(TASKBAR_CREATED_MESSAGE);
     AllowFromLowerIntegrity(hDlg, g_taskbarCreated);
     AddTrayIcon(icon);
-    if (linkStarted) {
-        g_app.skype.startDiscovery(hDlg);
+    // A search that could not go out would otherwise read as a client that
+    // does not run.
+    if (linkStarted && !g_app.skype.startDiscovery(hDlg)) {
+        ListAppendRow(g_app.logView, "Could not look for Skype; it is looked for again every 30 seconds",
+                      LOG_MAX_ROWS);
     }
     return CheckStartHidden();
 }

@@ -3,8 +3,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "app/AppState.h"
 #include "res/resource.h"
+#include "state/AppState.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/AppState.h"
 #include "app/MainDialog.h"
 #include "app/TrayIcon.h"
 #include "res/resource.h"
+#include "state/AppState.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {

@@ -140,7 +140,7 @@ void SkypeCom::onThreadEnd()
 
 HANDLE SkypeCom::watchedHandle()
 {
-    return m_hClientProcess;
+    return m_hClientProcess.get();
 }
 
 void SkypeCom::onWatchedHandleSignalled()
@@ -163,16 +163,13 @@ void SkypeCom::watchClientProcess(HWND skype)
     forgetClientProcess();
     DWORD processId = 0;
     if (GetWindowThreadProcessId(skype, &processId) != 0 && processId != 0) {
-        m_hClientProcess = OpenProcess(SYNCHRONIZE, FALSE, processId);
+        m_hClientProcess = UniqueHandle(OpenProcess(SYNCHRONIZE, FALSE, processId));
     }
 }
 
 void SkypeCom::forgetClientProcess()
 {
-    if (m_hClientProcess) {
-        CloseHandle(m_hClientProcess);
-        m_hClientProcess = nullptr;
-    }
+    m_hClientProcess.close();
 }
 
 BOOL SkypeCom::startDiscovery(HWND dialog)

@@ -81,7 +81,7 @@ public:
     // Set while no client has answered since discovery began or the client
     // closed: TIMER_DISCOVER then repeats the broadcast.
     bool m_searching = false;
-    HANDLE m_hClientProcess = nullptr;
+    UniqueHandle m_hClientProcess;
     // Touched only on the thread that sends commands: the client window of the
     // current run of undelivered commands, reported once per run.
     HWND m_hUndeliveredTo = nullptr;

@@ -23,23 +23,21 @@ bool UIthread::start()
     }
     // Unnamed: a named event is shared by every process that opens the same
     // name, and another process's start could release this one too early.
-    m_hStartEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    m_hStartEvent = UniqueHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     if (!m_hStartEvent) {
         return false;
     }
-    m_hThread = CreateThread(nullptr, 0, threadMain, this, 0, nullptr);
+    m_hThread = UniqueHandle(CreateThread(nullptr, 0, threadMain, this, 0, nullptr));
     bool started = false;
     if (m_hThread) {
         // The thread ends without signalling when it made no window.
-        const HANDLE waitFor[2] = {m_hStartEvent, m_hThread};
+        const HANDLE waitFor[2] = {m_hStartEvent.get(), m_hThread.get()};
         started = WaitForMultipleObjects(2, waitFor, FALSE, INFINITE) == WAIT_OBJECT_0;
         if (!started) {
-            CloseHandle(m_hThread);
-            m_hThread = nullptr;
+            m_hThread.close();
         }
     }
-    CloseHandle(m_hStartEvent);
-    m_hStartEvent = nullptr;
+    m_hStartEvent.close();
     return started;
 }
 
@@ -49,9 +47,8 @@ void UIthread::stop()
         return;
     }
     PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
-    WaitForSingleObject(m_hThread, 5000);
-    CloseHandle(m_hThread);
-    m_hThread = nullptr;
+    WaitForSingleObject(m_hThread.get(), 5000);
+    m_hThread.close();
 }
 
 // Sleeps until a message or the watched handle wakes it, so an idle thread
@@ -83,7 +80,7 @@ DWORD WINAPI UIthread::threadMain(LPVOID self)
     if (!thread->create()) {
         return 1;
     }
-    SetEvent(thread->m_hStartEvent);
+    SetEvent(thread->m_hStartEvent.get());
     thread->onThreadStart();
     thread->runLoop();
     thread->onThreadEnd();

@@ -2,6 +2,7 @@
 #define RINGLOCK_LINK_UITHREAD_H
 
 #include "link/Wnd.h"
+#include "win/UniqueHandle.h"
 
 // A Wnd whose window lives on a thread of its own, with its own message loop.
 class UIthread : public Wnd {
@@ -21,8 +22,8 @@ public:
     static DWORD WINAPI threadMain(LPVOID self);
     void runLoop();
 
-    HANDLE m_hStartEvent = nullptr;
-    HANDLE m_hThread = nullptr;
+    UniqueHandle m_hStartEvent;
+    UniqueHandle m_hThread;
 
 protected:
     ~UIthread() = default;

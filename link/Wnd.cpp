@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "win/UniqueHandle.h"
+
 namespace {
 
 // Makes class names unique within the process; touched only by Wnd::create.
@@ -107,15 +109,15 @@ namespace {
 // in sandboxed processes of a lower level.
 bool RunsElevated()
 {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+    HANDLE opened = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened)) {
         return false;
     }
+    const UniqueHandle token(opened);
     TOKEN_ELEVATION elevation{};
     DWORD size = 0;
-    const bool elevated = GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size)
+    const bool elevated = GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof(elevation), &size)
                           && elevation.TokenIsElevated != 0;
-    CloseHandle(token);
     return elevated;
 }
 

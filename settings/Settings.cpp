@@ -7,11 +7,12 @@
 #include <new>
 #include <vector>
 
-#include "app/AppState.h"
 #include "res/resource.h"
 #include "settings/SettingsFormat.h"
+#include "state/AppState.h"
 #include "ui/ListView.h"
 #include "ui/WideText.h"
+#include "win/UniqueHandle.h"
 
 namespace {
 
@@ -96,17 +97,15 @@ ReadResult ReadOpenFile(HANDLE file)
 
 ReadResult ReadSettingsFile(const SettingsFilePath& path)
 {
-    HANDLE file = CreateFileW(path.text, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const UniqueHandle file(CreateFileW(path.text, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
             return ReadResult{ReadOutcome::Missing, error, SettingsData{0, 0, {}}};
         }
         return Unreadable(error);
     }
-    ReadResult result = ReadOpenFile(file);
-    CloseHandle(file);
-    return result;
+    return ReadOpenFile(file.get());
 }
 
 ReadResult ReadSettingsFileRetrying(const SettingsFilePath& path)
@@ -228,16 +227,17 @@ bool ReplaceFileContents(const SettingsFilePath& path, const std::string& bytes)
     }
     SettingsFilePath temporary = path;
     lstrcatW(temporary.text, TEMPORARY_SUFFIX);
-    HANDLE file = INVALID_HANDLE_VALUE;
+    UniqueHandle file;
     const bool created = RetriedWhileLocked([&] {
-        file = CreateFileW(temporary.text, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        return file != INVALID_HANDLE_VALUE;
+        file = UniqueHandle(
+            CreateFileW(temporary.text, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return static_cast<bool>(file);
     }, false);
     if (!created) {
         return false;
     }
-    bool complete = WriteWholeFile(file, bytes) && FlushFileBuffers(file) != 0;
-    complete = CloseHandle(file) != 0 && complete;
+    bool complete = WriteWholeFile(file.get(), bytes) && FlushFileBuffers(file.get()) != 0;
+    complete = file.close() && complete;
     if (complete && RetriedWhileLocked([&] {
             return MoveFileExW(temporary.text, path.text, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
         }, true)) {

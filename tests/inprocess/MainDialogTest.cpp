@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include "app/AppState.h"
 #include "app/LogView.h"
 #include "app/MainDialog.h"
 #include "app/TrayIcon.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
+#include "state/AppState.h"
 #include "tools/harness/Harness.h"
 #include "ui/DlgLayout.h"
 #include "ui/ListView.h"

@@ -9,8 +9,8 @@
 
 #include "answer/Engine.h"
 #include "answer/Media.h"
-#include "app/AppState.h"
 #include "res/resource.h"
+#include "state/AppState.h"
 #include "tests/support/RingProcess.h"
 #include "tools/standin/MediaStandin.h"
 #include "tools/standin/StandinClient.h"

@@ -1,16 +1,12 @@
 #include "tools/standin/StandinClient.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <set>
 #include <utility>
 
-#include "app/MainDialog.h"
-#include "app/TrayIcon.h"
 #include "tools/harness/Harness.h"
-#include "tools/standin/Transcript.h"
 
 namespace {
 
@@ -24,8 +20,6 @@ constexpr UINT_PTR QUEUE_TIMER = 1;
 constexpr UINT WM_STANDIN_HANG = WM_APP + 2;
 constexpr DWORD HANG_START_TIMEOUT_MS = 5000;
 constexpr double DURATION_TICK_MS = 1000.0;
-// How often the timeline looks at what it awaits that nothing announces.
-constexpr DWORD AWAIT_POLL_MS = 5;
 
 // The call id between `head` and `tail`, or false when `text` is not of that shape.
 bool CallIdBetween(const std::string& text, const std::string& head, const std::string& tail, std::string& id)
@@ -65,13 +59,6 @@ std::vector<std::string> Replies(const std::string& command, const std::map<std:
     return {"ERROR 2 Unknown command"};
 }
 
-std::string Hex(const void* pointer)
-{
-    char text[32];
-    std::snprintf(text, sizeof(text), "0x%llx", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(pointer)));
-    return text;
-}
-
 }  // namespace
 
 struct StandinClient::State {
@@ -91,8 +78,6 @@ struct StandinClient::State {
     // Set whenever an attach returns or a command arrives.
     HANDLE wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     bool orphaned = false;
-    // Another program's window, named as the sender of foreign blocks.
-    HWND foreign = nullptr;
 
     mutable std::mutex mutex;
     HWND window = nullptr;
@@ -130,13 +115,6 @@ struct StandinClient::State {
         std::lock_guard<std::mutex> lock(mutex);
         return f();
     }
-
-    // The timeline, on the thread that plays it.
-    bool runStep(const ScenarioStep& step);
-    bool await(const ScenarioStep& step, const std::function<bool()>& done);
-    bool programStep(const ScenarioStep& step);
-    bool hang(const ScenarioStep& step);
-    bool failed(const ScenarioStep& step, const std::string& why);
 };
 
 DWORD WINAPI StandinClient::State::threadMain(LPVOID param)
@@ -219,7 +197,7 @@ void StandinClient::State::onDiscover(HWND app)
         lastDiscoverMs = arrived;
         ordinal = static_cast<size_t>(discovers++);
     }
-    transcript.writeAt(arrived, "<<", "discover from " + Hex(app));
+    transcript.writeAt(arrived, "<<", "discover from " + HexText(app));
     if (scenario.attach.empty()) {
         return;
     }
@@ -364,9 +342,6 @@ StandinClient::StandinClient(Scenario scenario) : m_state(new State(std::move(sc
 StandinClient::~StandinClient()
 {
     stop();
-    if (m_state->foreign) {
-        DestroyWindow(m_state->foreign);
-    }
     // A thread that did not end still uses its state.
     if (!m_state->orphaned) {
         CloseHandle(m_state->wake);
@@ -379,13 +354,16 @@ bool StandinClient::writeTranscriptTo(const std::string& path)
     return m_state->transcript.open(path);
 }
 
+Transcript& StandinClient::transcript()
+{
+    return m_state->transcript;
+}
+
 bool StandinClient::start()
 {
     if (m_state->thread) {
         return true;
     }
-    m_state->foreign = CreateWindowExA(0, "STATIC", "foreign", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                       GetModuleHandleA(nullptr), nullptr);
     m_state->ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     m_state->thread = CreateThread(nullptr, 0, State::threadMain, m_state, 0, nullptr);
     bool ready = false;
@@ -399,7 +377,7 @@ bool StandinClient::start()
     }
     CloseHandle(m_state->ready);
     if (ready) {
-        m_state->transcript.write("==", "ready " + Hex(apiWindow()));
+        m_state->transcript.write("==", "ready " + HexText(apiWindow()));
     }
     return ready;
 }
@@ -449,7 +427,7 @@ StandinClient::Attachment StandinClient::attachment() const
 {
     return m_state->locked([this] {
         return Attachment{m_state->appWindow, m_state->lastDiscoverMs, m_state->lastAttachReturnedMs,
-                          m_state->attachesSent};
+                          m_state->attachesSent, m_state->attached, m_state->discovers};
     });
 }
 
@@ -463,14 +441,42 @@ LRESULT StandinClient::sendBlock(const void* data, DWORD cbData, HWND fromWindow
     return m_state->sendBlock(data, cbData, fromWindow);
 }
 
+void StandinClient::announce(int32_t status)
+{
+    m_state->transcript.write(">>", "broadcast attach " + AttachStatusText(status));
+    PostMessageA(HWND_BROADCAST, m_state->attachMsg, reinterpret_cast<WPARAM>(apiWindow()), status);
+}
+
+void StandinClient::endCall(const std::string& callId)
+{
+    m_state->locked([&] { m_state->activeCalls.erase(callId); });
+}
+
+bool StandinClient::hang(DWORD ms)
+{
+    const HANDLE started = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    const bool hung = PostMessageA(apiWindow(), WM_STANDIN_HANG, ms, reinterpret_cast<LPARAM>(started)) &&
+                      WaitForSingleObject(started, HANG_START_TIMEOUT_MS) == WAIT_OBJECT_0;
+    // A hang that has not begun yet still signals it: leave the event open then.
+    if (hung) {
+        CloseHandle(started);
+    }
+    return hung;
+}
+
 std::vector<ReceivedCommand> StandinClient::commands() const
 {
     return m_state->locked([this] { return m_state->received; });
 }
 
+bool StandinClient::waitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs) const
+{
+    return WaitUntil(done, timeoutMs, pollMs, m_state->wake);
+}
+
 bool StandinClient::waitForAttachesSent(int count, DWORD timeoutMs) const
 {
-    return WaitUntil([this, count] { return attachment().attachesSent >= count; }, timeoutMs, timeoutMs, m_state->wake);
+    return waitUntil([this, count] { return attachment().attachesSent >= count; }, timeoutMs, timeoutMs);
 }
 
 bool StandinClient::waitForCommandStartingWith(const std::string& head, size_t from, DWORD timeoutMs,
@@ -489,142 +495,5 @@ bool StandinClient::waitForCommandStartingWith(const std::string& head, size_t f
         }
         return false;
     };
-    return WaitUntil(match, timeoutMs, timeoutMs, m_state->wake);
-}
-
-bool StandinClient::State::failed(const ScenarioStep& step, const std::string& why)
-{
-    transcript.write("!!", "line " + std::to_string(step.line) + ": " + why);
-    return false;
-}
-
-bool StandinClient::State::await(const ScenarioStep& step, const std::function<bool()>& done)
-{
-    return WaitUntil(done, step.number, AWAIT_POLL_MS, wake) ||
-           failed(step, "timed out after " + std::to_string(step.number) + " ms");
-}
-
-bool StandinClient::State::programStep(const ScenarioStep& step)
-{
-    const HWND dialog = FindWindowA(MAIN_DIALOG_CLASS, MAIN_DIALOG_TITLE);
-    if (dialog == nullptr) {
-        return failed(step, "no Skype Ringlock window");
-    }
-    if (step.kind == StepKind::ProgramExit) {
-        transcript.write("==", "program-exit: IDM_EXIT posted to " + Hex(dialog));
-        PostMessageA(dialog, WM_COMMAND, IDM_EXIT, 0);
-        return true;
-    }
-    RECT rect{};
-    GetWindowRect(dialog, &rect);
-    const LONG width = static_cast<LONG>(step.count);
-    const LONG height = static_cast<LONG>(step.number);
-    transcript.write("==", "program-size " + std::to_string(width) + "x" + std::to_string(height));
-    SetWindowPos(dialog, nullptr, std::max(0L, (rect.left + rect.right - width) / 2),
-                 std::max(0L, (rect.top + rect.bottom - height) / 2), width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-    return true;
-}
-
-// The timeline goes on during the hang, so what follows it (a program-exit,
-// a wait) happens while the client's window takes no messages.
-bool StandinClient::State::hang(const ScenarioStep& step)
-{
-    const bool forever = step.number == HANG_FOREVER;
-    transcript.write("==", forever ? std::string("hang forever") : "hang " + std::to_string(step.number));
-    const HANDLE started = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    const bool hung = PostMessageA(self(), WM_STANDIN_HANG, forever ? INFINITE : step.number,
-                                   reinterpret_cast<LPARAM>(started)) &&
-                      WaitForSingleObject(started, HANG_START_TIMEOUT_MS) == WAIT_OBJECT_0;
-    // A hang that has not begun yet still signals it: leave the event open then.
-    if (hung) {
-        CloseHandle(started);
-    }
-    return hung || failed(step, "the client window did not hang");
-}
-
-bool StandinClient::State::runStep(const ScenarioStep& step)
-{
-    const std::string call = "CALL " + step.text + " ";
-    switch (step.kind) {
-    case StepKind::Wait:
-        Sleep(step.number);
-        return true;
-    case StepKind::Notify:
-        notify(step.text);
-        return true;
-    case StepKind::NoNul:
-        transcript.write("->nonul", step.text);
-        sendBlock(step.text.data(), static_cast<DWORD>(step.text.size()), self());
-        return true;
-    case StepKind::Foreign:
-        transcript.write("->foreign", step.text);
-        sendBlock(step.text.c_str(), static_cast<DWORD>(step.text.size() + 1), foreign);
-        return true;
-    case StepKind::Ring:
-        notify(call + "CONF_ID 0");
-        for (uint32_t i = 0; i < step.count; ++i) {
-            Sleep(i > 0 ? step.number : 0);
-            notify(call + "STATUS RINGING");
-        }
-        return true;
-    case StepKind::Finish:
-    case StepKind::Miss:
-        locked([&] { activeCalls.erase(step.text); });
-        notify(call + (step.kind == StepKind::Finish ? "STATUS FINISHED" : "STATUS MISSED"));
-        return true;
-    case StepKind::Burst:
-        for (uint32_t i = 0; i < step.count; ++i) {
-            Sleep(i > 0 ? step.number : 0);
-            notify(BackgroundLine(i));
-        }
-        transcript.write("==", "burst of " + std::to_string(step.count) + " done");
-        return true;
-    case StepKind::Announce:
-        transcript.write(">>", "broadcast attach " + AttachStatusText(step.status));
-        PostMessageA(HWND_BROADCAST, attachMsg, reinterpret_cast<WPARAM>(self()), step.status);
-        return true;
-    case StepKind::Mark:
-        transcript.write("==", step.text);
-        return true;
-    case StepKind::ProgramExit:
-    case StepKind::ProgramSize:
-        return programStep(step);
-    case StepKind::Hang:
-        return hang(step);
-    case StepKind::Crash:
-        transcript.write("==", "crash");
-        TerminateProcess(GetCurrentProcess(), CRASH_EXIT_CODE);
-        return false;
-    case StepKind::AwaitAttached:
-        return await(step, [this] { return locked([this] { return attached; }); });
-    case StepKind::AwaitDiscover: {
-        const int before = locked([this] { return discovers; });
-        return await(step, [this, before] { return locked([this] { return discovers; }) > before; });
-    }
-    case StepKind::AwaitCommand:
-        return await(step, [this, &step] {
-            return locked([this, &step] {
-                return std::any_of(received.begin(), received.end(),
-                                   [&step](const ReceivedCommand& command) { return command.text == step.text; });
-            });
-        });
-    case StepKind::AwaitFile:
-        return await(step, [&step] { return GetFileAttributesA(step.text.c_str()) != INVALID_FILE_ATTRIBUTES; });
-    case StepKind::AwaitGone:
-        return await(step, [this] {
-            const HWND app = locked([this] { return appWindow; });
-            return app != nullptr && !IsWindow(app);
-        });
-    }
-    return true;
-}
-
-bool StandinClient::play()
-{
-    bool ok = true;
-    for (const ScenarioStep& step : m_state->scenario.steps) {
-        ok = m_state->runStep(step) && ok;
-    }
-    m_state->transcript.write("==", ok ? "end" : "end with failures");
-    return ok;
+    return waitUntil(match, timeoutMs, timeoutMs);
 }

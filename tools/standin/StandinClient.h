@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tools/standin/Scenario.h"
+#include "tools/standin/Transcript.h"
 
 // Our stand-in for the calling client's side of the window-message API: a
 // hidden top-level window on a thread of its own that answers discovery with
@@ -15,8 +16,8 @@
 // answers commands as the client does and sends notifications as WM_COPYDATA.
 // What it does later (attach answers, deferred replies, the ticks of a call's
 // duration) waits in one queue that the window's thread serves. The stand-in
-// client program plays a scenario's timeline with it; the benchmark and the
-// in-process tests drive it directly.
+// client program plays a scenario's timeline with it (ScenarioTimeline.h);
+// the benchmark and the in-process tests drive it directly.
 
 struct ReceivedCommand {
     std::string text;  // the block's bytes up to the first NUL, or all cbData bytes
@@ -37,11 +38,10 @@ public:
     StandinClient& operator=(const StandinClient&) = delete;
 
     bool writeTranscriptTo(const std::string& path);
+    // Where the client writes what it receives and sends; others may add to it.
+    Transcript& transcript();
     bool start();  // thread and window exist when it returns true
     void stop();
-    // Plays the scenario's timeline on the calling thread; false when an
-    // await step timed out or no Ringlock window was there to exit or resize.
-    bool play();
 
     // Ignore discover broadcasts from windows of other processes.
     void acceptDiscoverOnlyFrom(DWORD processId);
@@ -56,6 +56,8 @@ public:
         double discoveredMs;      // when the last discovery that was answered arrived
         double attachReturnedMs;  // when the last attach message returned (the receiver had handled it)
         int attachesSent;
+        bool attached;            // an attach said "connected"
+        int discovers;            // discoveries answered
     };
     Attachment attachment() const;
 
@@ -64,10 +66,20 @@ public:
     // receiver that hangs fails the send after SEND_TIMEOUT_MS.
     LRESULT notify(const std::string& text, HWND target = nullptr);
     LRESULT sendBlock(const void* data, DWORD cbData, HWND fromWindow);
+    // Broadcasts an attach message with `status`, as the client announces
+    // that its API has become available.
+    void announce(int32_t status);
+    // The call's duration is no longer sent.
+    void endCall(const std::string& callId);
+    // The window's thread takes no messages for `ms` (INFINITE: for good);
+    // true once it has begun to.
+    bool hang(DWORD ms);
 
     std::vector<ReceivedCommand> commands() const;
-    // Both wake as soon as an attach returns or a command arrives; one waiter
-    // at a time.
+    // Looks at `done` until it holds or `timeoutMs` has passed: as soon as an
+    // attach returns or a command arrives, and every `pollMs`. So do the two
+    // waits below. One waiter at a time.
+    bool waitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs) const;
     bool waitForAttachesSent(int count, DWORD timeoutMs) const;
     // The first command from index `from` on whose text begins with `head`.
     bool waitForCommandStartingWith(const std::string& head, size_t from, DWORD timeoutMs, ReceivedCommand* found,

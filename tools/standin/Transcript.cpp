@@ -1,5 +1,7 @@
 #include "tools/standin/Transcript.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 #include "tools/harness/Harness.h"
@@ -40,6 +42,13 @@ std::string Unescape(const std::string& text)
 }
 
 }  // namespace
+
+std::string HexText(const void* pointer)
+{
+    char text[32];
+    std::snprintf(text, sizeof(text), "0x%llx", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(pointer)));
+    return text;
+}
 
 Transcript::~Transcript()
 {

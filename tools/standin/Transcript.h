@@ -38,6 +38,9 @@ private:
     std::FILE* m_file = nullptr;
 };
 
+// A window or pointer as transcripts name it: "0x" and lower-case hex digits.
+std::string HexText(const void* pointer);
+
 // The lines of a transcript file written so far; a last line without its line
 // end (still being written) is left out.
 std::vector<TranscriptLine> ReadTranscript(const std::string& path);

@@ -8,6 +8,7 @@
 
 #include "tools/harness/Harness.h"
 #include "tools/standin/Scenario.h"
+#include "tools/standin/ScenarioTimeline.h"
 #include "tools/standin/StandinClient.h"
 
 int main(int argc, char** argv)
@@ -36,5 +37,5 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "standin_client: cannot create the client window\n");
         return 3;
     }
-    return client.play() ? 0 : 1;
+    return PlayTimeline(client, scenario) ? 0 : 1;
 }

@@ -1,5 +1,5 @@
-#ifndef RINGLOCK_APP_APPSTATE_H
-#define RINGLOCK_APP_APPSTATE_H
+#ifndef RINGLOCK_STATE_APPSTATE_H
+#define RINGLOCK_STATE_APPSTATE_H
 
 #include <windows.h>
 #include <shellapi.h>
@@ -10,7 +10,8 @@
 #include "ui/DlgLayout.h"
 
 // The program-wide record. Construction order matters: the link is built
-// before the layout and destroyed after it.
+// before the layout. It is never destroyed: the link thread runs on while
+// the process exits and must find the link, its handles still open, as it was.
 struct AppState {
     SkypeCom skype;
     DlgLayout layout;
@@ -22,6 +23,6 @@ struct AppState {
     int32_t windowShown;
 };
 
-extern AppState g_app;
+extern AppState& g_app;
 
 #endif

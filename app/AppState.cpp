@@ -1,3 +1,0 @@
-#include "app/AppState.h"
-
-AppState g_app{};
