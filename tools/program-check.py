@@ -29,9 +29,9 @@ RT_GROUP_ICON = 14
 
 def icon_sizes():
     """The sizes tools/make-icon.py draws."""
-    spec = importlib.util.spec_from_file_location("make_icon", os.path.join(os.path.dirname(__file__), "make-icon.py"))
-    make_icon = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(make_icon)
+    found = importlib.util.spec_from_file_location("make_icon", os.path.join(os.path.dirname(__file__), "make-icon.py"))
+    make_icon = importlib.util.module_from_spec(found)
+    found.loader.exec_module(make_icon)
     return sorted(make_icon.ICON_SIZES)
 
 

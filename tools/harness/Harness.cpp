@@ -282,3 +282,19 @@ std::vector<std::string> ReadRemoteListView(HWND list)
     CloseHandle(process);
     return rows;
 }
+
+void RegisterWindowClassOnce(const char* name, WNDPROC procedure)
+{
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof(wc);
+    if (GetClassInfoExA(instance, name, &wc)) {
+        return;
+    }
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = name;
+    RegisterClassExA(&wc);
+}

@@ -78,6 +78,10 @@ private:
     std::string m_path;
 };
 
+// A window class of this process's, registered on its first use; with the
+// arrow cursor and the window colour, for the stand-ins that are shown.
+void RegisterWindowClassOnce(const char* name, WNDPROC procedure);
+
 // A whole file by its wide path, which can spell a folder of any name; empty
 // when it is missing or held without sharing.
 std::string ReadFileBytes(const std::wstring& path);

@@ -27,16 +27,7 @@ HWND MediaStandin::open(MediaPlayer player, bool visible)
 {
     const PlayerWindow& kind = PLAYERS[static_cast<int>(player)];
     const HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof(wc);
-    if (!GetClassInfoExA(instance, kind.className, &wc)) {
-        wc.lpfnWndProc = windowProc;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        wc.lpszClassName = kind.className;
-        RegisterClassExA(&wc);
-    }
+    RegisterWindowClassOnce(kind.className, windowProc);
     HWND& window = m_windows[static_cast<int>(player)];
     window = CreateWindowExA(0, kind.className, kind.title, WS_OVERLAPPEDWINDOW, 40, 40, 320, 240, nullptr, nullptr,
                              instance, this);

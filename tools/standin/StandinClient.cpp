@@ -121,14 +121,7 @@ DWORD WINAPI StandinClient::State::threadMain(LPVOID param)
 {
     State* state = static_cast<State*>(param);
     const HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof(wc);
-    if (!GetClassInfoExA(instance, CLASS_NAME, &wc)) {
-        wc.lpfnWndProc = windowProc;
-        wc.hInstance = instance;
-        wc.lpszClassName = CLASS_NAME;
-        RegisterClassExA(&wc);
-    }
+    RegisterWindowClassOnce(CLASS_NAME, windowProc);
     const HWND hWnd = CreateWindowExA(0, CLASS_NAME, "Standin client", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
                                       instance, state);
     if (!hWnd) {

@@ -37,14 +37,7 @@ struct TaskbarStandin::State {
     void run(std::promise<HWND>& made)
     {
         const HINSTANCE instance = GetModuleHandleA(nullptr);
-        WNDCLASSEXA wc{};
-        wc.cbSize = sizeof(wc);
-        if (!GetClassInfoExA(instance, TASKBAR_CLASS, &wc)) {
-            wc.lpfnWndProc = windowProc;
-            wc.hInstance = instance;
-            wc.lpszClassName = TASKBAR_CLASS;
-            RegisterClassExA(&wc);
-        }
+        RegisterWindowClassOnce(TASKBAR_CLASS, windowProc);
         const HWND created = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, TASKBAR_CLASS, "", WS_POPUP, 0, 0, 1,
                                              1, nullptr, nullptr, instance, this);
         made.set_value(created);
