@@ -148,7 +148,7 @@ std::wstring EditText(HWND edit)
 void TypeInto(HWND edit, const std::string& text)
 {
     SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
-    const std::wstring wide = WidenUtf8(text);
+    const std::wstring wide = Widen(text, CP_UTF8);
     for (const wchar_t unit : wide) {
         PostMessageW(edit, WM_CHAR, unit, 1);
     }

@@ -93,18 +93,10 @@ void DispatchWaitingMessages()
     }
 }
 
-std::wstring Widen(const std::string& text)
+std::wstring Widen(const std::string& text, UINT codePage)
 {
     std::wstring wide(text.size(), L'\0');
-    wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                                        &wide[0], static_cast<int>(wide.size()))));
-    return wide;
-}
-
-std::wstring WidenUtf8(const std::string& text)
-{
-    std::wstring wide(text.size(), L'\0');
-    wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+    wide.resize(static_cast<size_t>(MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()),
                                                         &wide[0], static_cast<int>(wide.size()))));
     return wide;
 }

@@ -23,10 +23,9 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs 
 // Dispatches the messages waiting in this thread's queue, and returns.
 void DispatchWaitingMessages();
 
-// A text of the ANSI code page as UTF-16.
-std::wstring Widen(const std::string& text);
-// UTF-8 as UTF-16 and back, as the client and Ringlock's controls hold texts.
-std::wstring WidenUtf8(const std::string& text);
+// A text of the ANSI code page, or of UTF-8 as the client and Ringlock's
+// controls hold texts, as UTF-16; and UTF-16 back as UTF-8.
+std::wstring Widen(const std::string& text, UINT codePage = CP_ACP);
 std::string NarrowUtf8(const std::wstring& text);
 // The folder of the running program, which also holds Ringlock.exe and the
 // stand-in programs.
