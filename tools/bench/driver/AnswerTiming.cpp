@@ -1,8 +1,9 @@
 // Answer timing: calls from a listed contact, dialog hidden and then shown.
 // Each error is the arrival of Ringlock's command on the stand-in client,
 // minus the moment the driver sent what the command's timer runs from, minus
-// the timer's delay: 2500 ms for the answer, 1000 ms for the video command,
-// 1000 ms from the video command for the maximise command.
+// the timer's delay: ANSWER_DELAY_MS for the answer, START_VIDEO_DELAY_MS for
+// the video command, MAXIMIZE_DELAY_MS from the video command for the
+// maximise command.
 
 #include <cstdio>
 #include <string>
@@ -128,6 +129,7 @@ void MeasureAnswerTiming(TestBed& bed, Findings* out)
     if (!bed.startRinglock("-m", &ring)) {
         return;
     }
+    // The client's state, pushed once it attached, is handled before the first call is timed.
     Sleep(300);
     TimeCalls(bed, true, 1001, out);
     if (!bed.showRinglock(&ring)) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "answer/Engine.h"
 #include "tools/bench/BenchCommon.h"
 #include "tools/bench/driver/Phases.h"
 
@@ -16,8 +17,8 @@ namespace bench {
 
 namespace {
 
-// Long enough for the last timer (2500 ms) to fire before the idle span ends.
-constexpr double LAST_TIMER_MARGIN_MS = 2600;
+// Long enough for the last timer, the answer's, to fire before the idle span ends.
+constexpr double LAST_TIMER_MARGIN_MS = ANSWER_DELAY_MS + 100.0;
 
 struct IdlePrograms {
     Ring ring;
@@ -42,7 +43,7 @@ struct IdlePids {
 
 UINT TimerDelay(int i)
 {
-    return i % 2 ? 1000 : 2500;
+    return i % 2 ? START_VIDEO_DELAY_MS : ANSWER_DELAY_MS;
 }
 
 struct TimerThread {
@@ -182,6 +183,7 @@ void MeasureIdleCost(TestBed& bed, Findings* out)
     if (!StartIdlePrograms(bed, &programs)) {
         return;
     }
+    // The three programs' start-up work is over before their idle is measured.
     Sleep(2000);
     const IdlePids pids{bed.ringlockUnixPid(), UnixPidOf("bench_static.exe plain"), UnixPidOf("bench_static.exe poll")};
     if (pids.ring.empty() || pids.plain.empty() || pids.poller.empty()) {
@@ -197,6 +199,7 @@ void MeasureIdleCost(TestBed& bed, Findings* out)
     const std::vector<double> pathErrors = TimeBaselinePath(bed, programs.base, end);
     const double left = end - ClockMs();
     if (left > 0) {
+        // The idle period is the measurement: it is waited out whole.
         Sleep(static_cast<DWORD>(left));
     }
     const double seconds = (ClockMs() - start) / 1000.0;

@@ -100,6 +100,7 @@ bool StartWithHeldCall(TestBed& bed, bool hidden, Ring* ring)
     if (!bed.startRinglock(hidden ? "-m" : "", ring)) {
         return false;
     }
+    // A start with -m hides the dialog after making it; no event marks the end of that.
     Sleep(300);
     if (hidden == (IsWindowVisible(ring->dialog) != FALSE)) {
         Fail(std::string("Ringlock's dialog is not ") + (hidden ? "hidden" : "shown"));
@@ -163,6 +164,7 @@ bool BurstsOneAfterTheOther(TestBed& bed, Ring& ring, const std::string& ringPid
 {
     const BurstResult r = RinglockBurst(bed, ring, ringPid, texts, 0, f);
     std::printf("  shown burst 1: Ringlock %.1f us/message (its CPU %.1f us)\n", r.us, r.cpuUs);
+    // The burst's deferred repaint has come and gone, so the next one is timed alone.
     Sleep(300);
     f->ringRepaint = RepaintMs(ring.log);
     bed.endRinglock(&ring);
@@ -171,6 +173,7 @@ bool BurstsOneAfterTheOther(TestBed& bed, Ring& ring, const std::string& ringPid
         return false;
     }
     const BurstResult b = BaselineBurst(bed, base, UnixPidOf("bench_relay.exe"), texts, f);
+    // As for Ringlock: the burst's repaint is over.
     Sleep(300);
     f->baseRepaint = RepaintMs(base.list);
     std::printf("  shown burst: baseline %.1f us/message (its CPU %.1f us); one repaint of the list: "

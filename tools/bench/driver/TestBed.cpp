@@ -79,6 +79,7 @@ bool TestBed::showRinglock(Ring* ring)
 {
     PostMessageA(ring->dialog, WM_COMMAND, IDM_RESTORE, 0);
     const bool shown = WaitUntil([ring] { return IsWindowVisible(ring->dialog) != FALSE; }, 5000, 1);
+    // No event tells that a shown window's first paints and the display's answer are over.
     Sleep(500);
     return shown;
 }
@@ -124,6 +125,7 @@ bool TestBed::startRelay(const std::string& args, Relay* relay)
     if (args.find("-m") == std::string::npos) {
         WaitUntil([relay] { return IsWindowVisible(relay->dialog) != FALSE; }, 5000, 1);
     }
+    // As for Ringlock: nothing is measured while the new window still settles.
     Sleep(500);
     return true;
 }
