@@ -18,11 +18,6 @@ namespace {
 
 constexpr DWORD MODULE_PATH_SIZE = 1023;
 constexpr DWORD FILE_CHUNK = 1u << 20;
-// Programs that open a file briefly without sharing (virus scanners, the
-// search indexer, backup and sync tools) usually let go within a second.
-constexpr int LOCK_ATTEMPTS = 10;
-constexpr DWORD LOCK_RETRY_DELAY_MS = 100;
-
 constexpr UINT MESSAGE_STYLE = MB_OK | MB_ICONEXCLAMATION | MB_TOPMOST;
 constexpr char WRITE_FAILED_TEXT[] = "Could not open config file for writing!";
 constexpr char NOT_OVERWRITTEN_TEXT[] =

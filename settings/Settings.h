@@ -15,6 +15,14 @@ struct SettingsFilePath {
 // cannot be had whole.
 SettingsFilePath SettingsPath();
 
+// Programs that open a file briefly without sharing (virus scanners, the
+// search indexer, backup and sync tools) usually let go within a second: a
+// held file is tried LOCK_ATTEMPTS times, LOCK_RETRY_DELAY_MS apart, before
+// the read or the save gives up.
+constexpr int LOCK_ATTEMPTS = 10;
+constexpr DWORD LOCK_RETRY_DELAY_MS = 100;
+constexpr DWORD LOCK_WAIT_MS = (LOCK_ATTEMPTS - 1) * LOCK_RETRY_DELAY_MS;
+
 enum class OnSaveFailure { ShowMessage, StaySilent };
 // The caption of the message box a failed save shows.
 constexpr char SETTINGS_MESSAGE_CAPTION[] = "Error";

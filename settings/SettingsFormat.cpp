@@ -5,8 +5,6 @@
 
 namespace {
 
-// As Windows counts characters: in UTF-16 units.
-constexpr size_t MAX_CONTACT_UNITS = 259;
 constexpr char UTF8_MARK[] = "\xEF\xBB\xBF";
 constexpr size_t UTF8_MARK_LENGTH = sizeof(UTF8_MARK) - 1;
 constexpr char32_t REPLACEMENT_CHARACTER = 0xFFFD;
@@ -180,7 +178,7 @@ std::string Utf8FromUtf16(const unsigned char* bytes, size_t size, bool bigEndia
     return text;
 }
 
-// How many bytes of a UTF-8 contact make its first MAX_CONTACT_UNITS
+// How many bytes of a UTF-8 contact make its first ROW_TEXT_MAX_UNITS
 // characters.
 size_t ContactBytesToWrite(const std::string& contact)
 {
@@ -191,7 +189,7 @@ size_t ContactBytesToWrite(const std::string& contact)
             continue;
         }
         units += c >= 0xF0 ? 2 : 1;
-        if (units > MAX_CONTACT_UNITS) {
+        if (units > static_cast<size_t>(ROW_TEXT_MAX_UNITS)) {
             return i;
         }
     }

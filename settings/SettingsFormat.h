@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/TextLimits.h"
+
 // The settings file's text, free of the platform: two option lines, then one
 // contact per line, every line ending in CR LF.
 //
@@ -26,9 +28,9 @@ struct SettingsData {
 // Reads `size` bytes; the text ends at the first NUL (in UTF-16, the first
 // NUL character). Never reads past `size`.
 SettingsData ParseSettingsText(const char* data, size_t size);
-// Contacts in UTF-8. Each is written as at most its first 259 characters,
-// counted as Windows counts them (a character beyond the Basic Multilingual
-// Plane counts two) and never cut in half.
+// Contacts in UTF-8. Each is written as at most its first ROW_TEXT_MAX_UNITS
+// characters, counted as Windows counts them (a character beyond the Basic
+// Multilingual Plane counts two) and never cut in half.
 std::string FormatSettingsText(bool startVideo, bool quietMedia, const std::vector<std::string>& contacts);
 // Turns the executable's path in `path` (`length` characters, room for `size`
 // with the NUL) into its settings file's: the extension replaced by "ini", or

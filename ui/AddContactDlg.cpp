@@ -3,13 +3,6 @@
 #include "res/resource.h"
 #include "ui/WideText.h"
 
-namespace {
-
-// One less than the buffer: at most 258 characters and the NUL are kept.
-constexpr int kNameReadCount = 259;
-
-}  // namespace
-
 int AddContactDlg::onInitDialog(HWND hDlg)
 {
     SetDlgItemTextW(hDlg, IDC_COMMAND, m_name);
@@ -18,6 +11,7 @@ int AddContactDlg::onInitDialog(HWND hDlg)
 
 void AddContactDlg::apply()
 {
-    const UINT length = GetDlgItemTextW(m_hDlg, IDC_COMMAND, m_name, kNameReadCount);
+    // One less than the buffer: the dialog keeps a character fewer than a row holds.
+    const UINT length = GetDlgItemTextW(m_hDlg, IDC_COMMAND, m_name, ROW_TEXT_MAX_UNITS);
     m_name[WholeCharacters(m_name, length)] = L'\0';
 }

@@ -5,13 +5,15 @@
 
 #include <string>
 
+#include "ui/TextLimits.h"
+
 // A report-view list view with one column used as a list of text lines. The
 // texts are UTF-8 (WidenText: bytes that are not show as the code page's
 // characters); the control holds them in UTF-16.
 
 constexpr int LOG_MAX_ROWS = 100;      // the log keeps its last 100 lines
 constexpr int LIST_UNLIMITED = 0;      // the contact list keeps every contact
-constexpr int LIST_ROW_TEXT_SIZE = 260; // a row reads back as at most 259 characters, none cut in half
+constexpr int LIST_ROW_TEXT_SIZE = ROW_TEXT_MAX_UNITS + 1; // a row reads back whole characters only
 // The dialog's lists have one column, which takes the share of its list that
 // it has at 96 DPI (100 %): LIST_COLUMN_WIDTH of the list's
 // LIST_WIDTH_AT_96_DPI pixels wide client area. As the dialog grows with the

@@ -12,13 +12,38 @@
 
 #include "app/MainDialog.h"
 #include "settings/Settings.h"
+#include "tools/standin/MediaStandin.h"
+#include "ui/TextLimits.h"
 
-const char* const ATTACHED = "attach connected\nreplies deferred 10\n";
+const char* const ATTACHED = "attach connected\n";
+
+std::string Ms(double ms)
+{
+    return std::to_string(std::lround(ms));
+}
+
+std::string Wait(double ms)
+{
+    return "wait " + Ms(ms) + "\n";
+}
+
+std::string Await(const std::string& event, double dueMs)
+{
+    return "await " + Ms(dueMs + STEP_MS) + " " + event + "\n";
+}
+
+std::string WatchPast(double dueMs)
+{
+    return Wait(dueMs + WATCH_MARGIN_MS);
+}
+
+std::string Ring(const std::string& call, int times)
+{
+    return "ring " + call + " " + std::to_string(times) + " " + Ms(RING_REPEAT_MS) + "\n";
+}
 
 namespace {
 
-// A contact is written as at most its first 259 characters.
-constexpr size_t CONTACT_CHARS = 259;
 constexpr char MENU_CLASS[] = "#32768";
 
 HWND AwaitShown(DWORD processId, const char* className, const char* title)
@@ -56,7 +81,7 @@ std::vector<std::string> MediaMessages(const Run& run)
 {
     std::vector<std::string> messages;
     for (const TranscriptLine& line : run.players.lines()) {
-        if (line.tag == "WMP" || line.tag == "WMC") {
+        if (line.tag == MediaPlayerTag(MediaPlayer::Wmp) || line.tag == MediaPlayerTag(MediaPlayer::Wmc)) {
             messages.push_back(line.tag + " " + line.text);
         }
     }
@@ -71,7 +96,7 @@ std::string ShownSettings(const Run& run)
         text += IsDlgButtonChecked(run.ring.dialog(), box) == BST_CHECKED ? "1\r\n" : "0\r\n";
     }
     for (const std::string& contact : run.ring.contactLines()) {
-        text += contact.substr(0, CONTACT_CHARS) + "\r\n";
+        text += contact.substr(0, ROW_TEXT_MAX_UNITS) + "\r\n";
     }
     return text;
 }
@@ -325,7 +350,7 @@ void Play(const Row& row)
     if (given.players) {
         ASSERT_TRUE(run.players.startPlayers(run.ring.folder(), *given.players));
     }
-    ASSERT_TRUE(run.client.startClient(run.ring.folder(), row.client + "mark done\nawait 600000 gone\n",
+    ASSERT_TRUE(run.client.startClient(run.ring.folder(), row.client + "mark done\n" + Await("gone", 6 * STEP_MS),
                                        given.clientProgram))
         << "error " << GetLastError();
     if (given.before) {

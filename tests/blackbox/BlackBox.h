@@ -32,9 +32,29 @@
 constexpr DWORD STEP_MS = 10000;
 // How late a timer may fire on a loaded two-core machine.
 constexpr double LATE_MS = 1500.0;
+// How long a watch for what must not happen goes on past the moment it would
+// happen: a timer later than this escapes it only on a machine far busier
+// than a test's.
+constexpr double WATCH_MARGIN_MS = 500.0;
+// By then Ringlock has taken in the stand-in client's deferred reply to a
+// command.
+constexpr double REPLY_SETTLED_MS = 300.0;
+// How often a ringing client repeats its ringing line.
+constexpr double RING_REPEAT_MS = 300.0;
 
-// The client attaches at once and answers 10 ms after each command.
+// The client attaches at once and answers each command shortly after, from
+// its window's thread.
 extern const char* const ATTACHED;
+
+// Steps of the client's script (tools/standin/README.md), their times named.
+std::string Ms(double ms);  // a time as the script writes it
+std::string Wait(double ms);
+// `event` within `dueMs` and a step's time more.
+std::string Await(const std::string& event, double dueMs = 0.0);
+// The client waits past `dueMs`, the latest that what the row rules out
+// would happen, and the watch's margin.
+std::string WatchPast(double dueMs);
+std::string Ring(const std::string& call, int times = 1);
 
 class Run;
 

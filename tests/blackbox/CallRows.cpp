@@ -1,10 +1,18 @@
 // Calls rung by the client, and what Ringlock makes of them.
 #include "tests/blackbox/BlackBox.h"
 
+#include <algorithm>
+
+#include "answer/CallTexts.h"
+#include "answer/Engine.h"
+#include "answer/Media.h"
+#include "tools/standin/MediaStandin.h"
+
 namespace {
 
-const std::string LONGEST_ID = std::string(129, '8') + " " + std::string(129, '9');  // 259 bytes, a blank inside
-const std::string TOO_LONG_ID(260, '7');
+// The longest identifier, a blank inside, and one byte more.
+const std::string LONGEST_ID = std::string(CALL_ID_SIZE / 2 - 1, '8') + " " + std::string(CALL_ID_SIZE / 2 - 1, '9');
+const std::string TOO_LONG_ID(CALL_ID_SIZE, '7');
 const std::string FAR_TOO_LONG_ID(400, '6');
 // "Łucja": a letter that no Western code page has. "Zoë" in UTF-8.
 const std::string LUCJA = "\xC5\x81ucja";
@@ -12,15 +20,32 @@ const std::string ZOE = "Zo\xC3\xAB";
 // "RenÃ©" in UTF-8: in a file of the code page, the bytes of "René" in UTF-8.
 const std::string RENE_IN_CODE_PAGE = "Ren\xC3\x83\xC2\xA9";
 
+// When the commands of an answer fall due after the listed caller is recognised.
+constexpr double ANSWERED_MS = ANSWER_DELAY_MS;
+constexpr double MAXIMISED_MS = ANSWER_DELAY_MS + START_VIDEO_DELAY_MS + MAXIMIZE_DELAY_MS;
+
+std::string Player(MediaPlayer player, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return std::string(MediaPlayerTag(player)) + " " + DescribeMediaMessage(msg, wParam, lParam);
+}
+
+const std::string WMP_MINIMISED = Player(MediaPlayer::Wmp, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+const std::string WMC_MINIMISED = Player(MediaPlayer::Wmc, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+const std::string WMP_PAUSED = Player(MediaPlayer::Wmp, WM_COMMAND, WMP_PAUSE_COMMAND, 0);
+const std::string WMC_PAUSED = Player(MediaPlayer::Wmc, WM_APPCOMMAND, 0, WMC_PAUSE_APPCOMMAND);
+const std::string WMP_MUTED = Player(MediaPlayer::Wmp, WM_COMMAND, WMP_MUTE_COMMAND, 0);
+
 const Row CALL_ROWS[] = {
     {
         .name = "ListedCallerIsAnsweredThenVideoMaximiseAndQuietPlayersFollowOnce",
         .given = {.settings = "1\r\n1\r\nbob\r\nalice\r\n", .players = ""},
         .client = std::string(ATTACHED)
-                  + "partner 201 alice\nawait 10000 attached\nring 201 3 300\n"
-                    "await 15000 command SET WINDOWSTATE MAXIMIZED\n"
-                    "notify CALL 201 VIDEO_SEND_STATUS AVAILABLE\nnotify CALL 201 PARTNER_HANDLE alice\n"
-                    "wait 1300\n",
+                  + "partner 201 alice\n" + Await("attached") + Ring("201", 3)
+                  + Await("command SET WINDOWSTATE MAXIMIZED", MAXIMISED_MS)
+                  + "notify CALL 201 VIDEO_SEND_STATUS AVAILABLE\nnotify CALL 201 PARTNER_HANDLE alice\n"
+                  // Neither a second answer, nor a second video and maximise,
+                  // nor the players quieted again.
+                  + WatchPast(std::max({ANSWERED_MS, MAXIMISED_MS - ANSWERED_MS, double{MEDIA_MUTE_DELAY_MS}})),
         .expect = {
             .commands = {"GET CALL 201 PARTNER_HANDLE", "SET CALL 201 STATUS INPROGRESS",
                          "ALTER CALL 201 START_VIDEO_SEND", "SET WINDOWSTATE MAXIMIZED"},
@@ -28,35 +53,38 @@ const Row CALL_ROWS[] = {
                     "CALL 201 STATUS INPROGRESS", "CALL 201 VIDEO_SEND_STATUS AVAILABLE",
                     "ALTER CALL 201 START_VIDEO_SEND", "CALL 201 VIDEO_SEND_STATUS RUNNING", "WINDOWSTATE MAXIMIZED"},
             .notLogged = {"GET CALL 201 PARTNER_HANDLE", "SET CALL 201 STATUS INPROGRESS"},
-            .media = {"WMP WM_SYSCOMMAND 0xf020 0x0 minimise", "WMC WM_SYSCOMMAND 0xf020 0x0 minimise",
-                      "WMP WM_COMMAND 0x14978 0x0 pause", "WMC WM_APPCOMMAND 0x0 0x2f0000 pause",
-                      "WMP WM_COMMAND 0x14981 0x0 mute"},
-            .delays = {{"-> CALL 201 PARTNER_HANDLE alice", "<- SET CALL 201 STATUS INPROGRESS", 2500},
-                       {"-> CALL 201 VIDEO_SEND_STATUS AVAILABLE", "<- ALTER CALL 201 START_VIDEO_SEND", 1000},
-                       {"<- ALTER CALL 201 START_VIDEO_SEND", "<- SET WINDOWSTATE MAXIMIZED", 1000},
-                       {"-> CALL 201 PARTNER_HANDLE alice", "WMP WM_SYSCOMMAND 0xf020 0x0 minimise", 100, 700},
-                       {"-> CALL 201 PARTNER_HANDLE alice", "WMC WM_SYSCOMMAND 0xf020 0x0 minimise", 100, 700},
-                       {"-> CALL 201 PARTNER_HANDLE alice", "WMP WM_COMMAND 0x14978 0x0 pause", 2000},
-                       {"-> CALL 201 PARTNER_HANDLE alice", "WMC WM_APPCOMMAND 0x0 0x2f0000 pause", 2000},
-                       {"-> CALL 201 PARTNER_HANDLE alice", "WMP WM_COMMAND 0x14981 0x0 mute", 3000}},
+            .media = {WMP_MINIMISED, WMC_MINIMISED, WMP_PAUSED, WMC_PAUSED, WMP_MUTED},
+            .delays = {{"-> CALL 201 PARTNER_HANDLE alice", "<- SET CALL 201 STATUS INPROGRESS", ANSWER_DELAY_MS},
+                       {"-> CALL 201 VIDEO_SEND_STATUS AVAILABLE", "<- ALTER CALL 201 START_VIDEO_SEND",
+                        START_VIDEO_DELAY_MS},
+                       {"<- ALTER CALL 201 START_VIDEO_SEND", "<- SET WINDOWSTATE MAXIMIZED", MAXIMIZE_DELAY_MS},
+                       // Well within a second: told apart from the other delays.
+                       {"-> CALL 201 PARTNER_HANDLE alice", WMP_MINIMISED, MEDIA_MINIMIZE_DELAY_MS, LATE_MS / 2},
+                       {"-> CALL 201 PARTNER_HANDLE alice", WMC_MINIMISED, MEDIA_MINIMIZE_DELAY_MS, LATE_MS / 2},
+                       {"-> CALL 201 PARTNER_HANDLE alice", WMP_PAUSED, MEDIA_PAUSE_DELAY_MS},
+                       {"-> CALL 201 PARTNER_HANDLE alice", WMC_PAUSED, MEDIA_PAUSE_DELAY_MS},
+                       {"-> CALL 201 PARTNER_HANDLE alice", WMP_MUTED, MEDIA_MUTE_DELAY_MS}},
         },
     },
     {
         .name = "VideoOffMeansNoVideoAndAHiddenPlayerIsLeftAlone",
         .given = {.settings = "0\r\n1\r\nalice\r\n", .players = "--hidden wmp"},
         .client = std::string(ATTACHED)
-                  + "partner 202 alice\nawait 10000 attached\nring 202\n"
-                    "await 15000 command SET CALL 202 STATUS INPROGRESS\nwait 800\n",
+                  + "partner 202 alice\n" + Await("attached") + Ring("202")
+                  + Await("command SET CALL 202 STATUS INPROGRESS", ANSWERED_MS)
+                  // No video and no maximise, which would follow the video
+                  // the client makes available at once.
+                  + WatchPast(START_VIDEO_DELAY_MS + MAXIMIZE_DELAY_MS),
         .expect = {
             .commands = {"GET CALL 202 PARTNER_HANDLE", "SET CALL 202 STATUS INPROGRESS"},
-            .media = {"WMC WM_SYSCOMMAND 0xf020 0x0 minimise", "WMC WM_APPCOMMAND 0x0 0x2f0000 pause"},
+            .media = {WMC_MINIMISED, WMC_PAUSED},
         },
     },
     {
         .name = "ClientReplyingFromInsideEachCommandIsServedAlike",
         .given = {.settings = "1\r\n0\r\nalice\r\n", .players = ""},
-        .client = "attach connected\nreplies sync\npartner 203 alice\nawait 10000 attached\nring 203\n"
-                  "await 15000 command SET WINDOWSTATE MAXIMIZED\n",
+        .client = "attach connected\nreplies sync\npartner 203 alice\n" + Await("attached") + Ring("203")
+                  + Await("command SET WINDOWSTATE MAXIMIZED", MAXIMISED_MS),
         .expect = {
             .commands = {"GET CALL 203 PARTNER_HANDLE", "SET CALL 203 STATUS INPROGRESS",
                          "ALTER CALL 203 START_VIDEO_SEND", "SET WINDOWSTATE MAXIMIZED"},
@@ -72,12 +100,14 @@ const Row CALL_ROWS[] = {
         .client = std::string(ATTACHED)
                   + "partner 301 bob\npartner 302 alice\npartner 303 carol\npartner 304 alice\n"
                     "partner 305 Alice\npartner 306 alicea\n"
-                    "await 10000 attached\nring 301 2 200\nwait 300\nring 302\n"
-                    "await 5000 command GET CALL 302 PARTNER_HANDLE\nwait 500\n"
-                    "notify CALL 301 STATUS RINGING\nring 303\n"
-                    "await 15000 command SET CALL 302 STATUS INPROGRESS\nmiss 301\nmiss 303\n"
-                    "ring 304 2 200\nawait 15000 command SET CALL 304 STATUS INPROGRESS\n"
-                    "ring 305\nring 306\nring 301\nawait 5000 command GET CALL 301 PARTNER_HANDLE\nwait 300\n",
+                  + Await("attached") + Ring("301", 2) + Wait(REPLY_SETTLED_MS) + Ring("302")
+                  + Await("command GET CALL 302 PARTNER_HANDLE") + Wait(REPLY_SETTLED_MS)
+                  + "notify CALL 301 STATUS RINGING\n" + Ring("303")
+                  + Await("command SET CALL 302 STATUS INPROGRESS", ANSWERED_MS) + "miss 301\nmiss 303\n"
+                  + Ring("304", 2) + Await("command SET CALL 304 STATUS INPROGRESS", ANSWERED_MS)
+                  + Ring("305") + Ring("306") + Ring("301") + Await("command GET CALL 301 PARTNER_HANDLE")
+                  // None of the last three answered.
+                  + WatchPast(ANSWERED_MS),
         .expect = {
             .commands = {"GET CALL 301 PARTNER_HANDLE", "GET CALL 302 PARTNER_HANDLE",
                          "SET CALL 302 STATUS INPROGRESS", "GET CALL 304 PARTNER_HANDLE",
@@ -90,17 +120,17 @@ const Row CALL_ROWS[] = {
         .name = "RingingIsRecognisedOnlyInItsExactShapeAndTheLongestIdentifierIsAnswered",
         .given = {.settings = "0\r\n0\r\nalice\r\n"},
         .client = std::string(ATTACHED)
-                  + "await 10000 attached\n"
-                    "notify call 11 STATUS RINGING\nnotify CALL 12 STATUS RINGINX\n"
+                  + Await("attached")
+                  + "notify call 11 STATUS RINGING\nnotify CALL 12 STATUS RINGINX\n"
                     "notify CALL 13 STATUS RINGING \nnotify CALL 14 status ringing\n"
                     "foreign CALL 15 STATUS RINGING\nnonul USER friend.9 ONLINESTATUS AWAY\n"
                     "notify CALL " + TOO_LONG_ID + " STATUS RINGING\n"
                     "notify CALL " + FAR_TOO_LONG_ID + " STATUS RINGING\n"
                     "notify CALL " + FAR_TOO_LONG_ID + " PARTNER_HANDLE alice\n"
                     "notify CALL " + LONGEST_ID + " STATUS RINGING\n"
-                    "await 5000 command GET CALL " + LONGEST_ID + " PARTNER_HANDLE\n"
-                    "notify CALL " + LONGEST_ID + " PARTNER_HANDLE alice\n"
-                    "await 15000 command SET CALL " + LONGEST_ID + " STATUS INPROGRESS\nwait 300\n",
+                  + Await("command GET CALL " + LONGEST_ID + " PARTNER_HANDLE")
+                  + "notify CALL " + LONGEST_ID + " PARTNER_HANDLE alice\n"
+                  + Await("command SET CALL " + LONGEST_ID + " STATUS INPROGRESS", ANSWERED_MS),
         .expect = {
             .commands = {"GET CALL " + LONGEST_ID + " PARTNER_HANDLE",
                          "SET CALL " + LONGEST_ID + " STATUS INPROGRESS"},
@@ -116,10 +146,10 @@ const Row CALL_ROWS[] = {
         // of its lines is not valid UTF-8.
         .name = "ClientsOwnTextIsAnsweredShownSentAndSavedInUtf8",
         .given = {.settings = "0\r\n0\r\nZo\xEB\r\nRen\xC3\xA9\r\n"},
-        .client = std::string(ATTACHED) + "partner 401 " + LUCJA + "\nawait 10000 attached\n"
-                  "await 30000 command GET USER " + LUCJA + " FULLNAME\n"
-                  "notify USER " + LUCJA + " FULLNAME " + LUCJA + " Nowak\nnotify USER zoe FULLNAME Zo\xEB\n"
-                  "ring 401\nawait 15000 command SET CALL 401 STATUS INPROGRESS\n",
+        .client = std::string(ATTACHED) + "partner 401 " + LUCJA + "\n" + Await("attached")
+                  + Await("command GET USER " + LUCJA + " FULLNAME", 2 * STEP_MS)
+                  + "notify USER " + LUCJA + " FULLNAME " + LUCJA + " Nowak\nnotify USER zoe FULLNAME Zo\xEB\n"
+                  + Ring("401") + Await("command SET CALL 401 STATUS INPROGRESS", ANSWERED_MS),
         .act = [](Run& run) {
             run.awaitLog("USERSTATUS ONLINE");
             EXPECT_EQ(run.ring.contactLines(), (std::vector<std::string>{ZOE, RENE_IN_CODE_PAGE}));
@@ -141,8 +171,8 @@ const Row CALL_ROWS[] = {
         .name = "ThirtyTwoBitProgramServesTheSixtyFourBitClient",
         .given = {.settings = "1\r\n0\r\nalice\r\n", .clientProgram = RINGLOCK_X64_STANDIN_CLIENT},
         .client = std::string(ATTACHED)
-                  + "partner 211 alice\nawait 10000 attached\nring 211\n"
-                    "await 15000 command SET WINDOWSTATE MAXIMIZED\nnonul USER friend.9 ONLINESTATUS AWAY\n",
+                  + "partner 211 alice\n" + Await("attached") + Ring("211")
+                  + Await("command SET WINDOWSTATE MAXIMIZED", MAXIMISED_MS) + "nonul USER friend.9 ONLINESTATUS AWAY\n",
         .expect = {
             .commands = {"GET CALL 211 PARTNER_HANDLE", "SET CALL 211 STATUS INPROGRESS",
                          "ALTER CALL 211 START_VIDEO_SEND", "SET WINDOWSTATE MAXIMIZED"},

@@ -6,26 +6,34 @@
 #include <cstdio>
 
 #include "answer/Engine.h"
+#include "link/SkypeCom.h"
 #include "tools/standin/StandinClient.h"
 
 namespace {
 
-const char* const NOT_DELIVERED = "Skype is not responding, the command was not delivered";
-const char* const CLOSED = "Skype has closed";
-// The longest a command may keep the dialog waiting, and exit with a hung client.
-constexpr double COMMAND_BOUND_MS = 3000.0;
-constexpr double EXIT_BOUND_MS = 1500.0;
+const char* const NOT_DELIVERED = NOT_DELIVERED_TEXT;
+const char* const CLOSED = CLIENT_CLOSED_TEXT;
+// The longest the exit may take with a hung client.
+constexpr double EXIT_BOUND_MS = PING_TIMEOUT_MS + LATE_MS;
+// The client is hung while the answer falls due and its command times out,
+// late as a timer may be, and a little longer.
+constexpr DWORD HANG_MS = ANSWER_DELAY_MS + COMMAND_TIMEOUT_MS + LATE_MS + WATCH_MARGIN_MS;
+const std::string HANG = "hang " + std::to_string(HANG_MS);
+// Hung for a while: for longer than the exit may take, for less than the
+// system waits before it calls a window hung.
+const std::string BRIEF_HANG = "hang " + Ms(EXIT_BOUND_MS + LATE_MS);
 
 void AwaitMark(const Run& run, const std::string& mark)
 {
     ASSERT_TRUE(run.client.waitFor("==", mark, 3 * STEP_MS)) << mark;
 }
 
-// Until a little after the answer to `call`'s listed caller fell due.
+// Until the answer to `call`'s listed caller has fallen due and its command
+// is under way.
 void AwaitAnswerDue(const Run& run, const std::string& call)
 {
     const double due = run.client.timeOf("->", ("CALL " + call + " PARTNER_HANDLE alice").c_str()) + ANSWER_DELAY_MS;
-    ASSERT_TRUE(WaitUntil([due] { return ClockMs() > due + 200.0; }, STEP_MS));
+    ASSERT_TRUE(WaitUntil([due] { return ClockMs() > due + REPLY_SETTLED_MS; }, STEP_MS));
 }
 
 // The client's API window, as its transcript names it when it is ready.
@@ -41,15 +49,15 @@ HWND ClientWindow(const Run& run)
 // takes effect within the bound.
 void RestoreDuringTheHang(Run& run)
 {
-    AwaitMark(run, "hang 8000");
-    const double hangStart = run.client.timeOf("==", "hang 8000");
+    AwaitMark(run, HANG);
+    const double hangStart = run.client.timeOf("==", HANG.c_str());
     AwaitAnswerDue(run, "701");
     ASSERT_FALSE(run.visible());
     const double posted = ClockMs();
     run.post(WM_COMMAND, IDM_RESTORE, 0);
     run.awaitVisible(true);
-    EXPECT_LT(ClockMs() - posted, COMMAND_BOUND_MS + LATE_MS);
-    EXPECT_LT(ClockMs(), hangStart + 8000.0) << "restored before the hang ended";
+    EXPECT_LT(ClockMs() - posted, COMMAND_TIMEOUT_MS + LATE_MS);
+    EXPECT_LT(ClockMs(), hangStart + HANG_MS) << "restored before the hang ended";
     AwaitMark(run, "hang over");
     const std::vector<std::string> log = run.ring.logLines();
     EXPECT_EQ(std::count(log.begin(), log.end(), NOT_DELIVERED), 1) << "one line for the run of failures";
@@ -68,10 +76,10 @@ void RestartAfterTheCrash(Run& run)
     // Nothing may go to the dead client when call 801's answer falls due.
     AwaitAnswerDue(run, "801");
     ASSERT_TRUE(run.restarted.startClient(run.ring.folder(),
-                                          "attach connected\nreplies deferred 10\npartner 802 alice\n"
-                                          "announce available\nawait 15000 attached\nring 802\n"
-                                          "await 15000 command SET CALL 802 STATUS INPROGRESS\n"
-                                          "await 600000 gone\n",
+                                          std::string(ATTACHED) + "partner 802 alice\nannounce available\n"
+                                              + Await("attached") + Ring("802")
+                                              + Await("command SET CALL 802 STATUS INPROGRESS", ANSWER_DELAY_MS)
+                                              + Await("gone", 6 * STEP_MS),
                                           {}, "restarted"));
     ASSERT_TRUE(run.restarted.waitForCommand("SET CALL 802 STATUS INPROGRESS", 2 * STEP_MS));
     EXPECT_EQ(run.restarted.commands(),
@@ -83,9 +91,11 @@ const Row CLIENT_FAULT_ROWS[] = {
         .name = "HungClientFreezesNothingAndTheCallAfterTheHangIsAnswered",
         .given = {.settings = "0\r\n0\r\nalice\r\n", .arguments = "-m"},
         .client = std::string(ATTACHED)
-                  + "partner 701 alice\npartner 702 alice\nawait 10000 attached\nring 701\n"
-                    "await 5000 command GET CALL 701 PARTNER_HANDLE\nwait 200\nhang 8000\nwait 8500\n"
-                    "mark hang over\nring 702\nawait 15000 command SET CALL 702 STATUS INPROGRESS\n",
+                  + "partner 701 alice\npartner 702 alice\n" + Await("attached") + Ring("701")
+                  + Await("command GET CALL 701 PARTNER_HANDLE") + Wait(REPLY_SETTLED_MS) + HANG + "\n"
+                  // The answer that was not delivered does not arrive late.
+                  + WatchPast(HANG_MS) + "mark hang over\n" + Ring("702")
+                  + Await("command SET CALL 702 STATUS INPROGRESS", ANSWER_DELAY_MS),
         .act = RestoreDuringTheHang,
         .expect = {
             .commands = {"GET CALL 701 PARTNER_HANDLE", "GET CALL 702 PARTNER_HANDLE",
@@ -96,9 +106,9 @@ const Row CLIENT_FAULT_ROWS[] = {
     {
         .name = "ExitWhileTheClientIsHungEndsWithinTheBound",
         .given = {.settings = "1\r\n0\r\nalice\r\nbob\r\n"},
-        .client = std::string(ATTACHED) + "await 10000 attached\nhang 5000\n",
+        .client = std::string(ATTACHED) + Await("attached") + BRIEF_HANG + "\n",
         .act = [](Run& run) {
-            AwaitMark(run, "hang 5000");
+            AwaitMark(run, BRIEF_HANG);
             ExitPromptly(run);
         },
     },
@@ -106,7 +116,7 @@ const Row CLIENT_FAULT_ROWS[] = {
         // Hung for longer than the system waits before it calls a window hung.
         .name = "ClientHungForEverGetsNothingAndExitIsImmediate",
         .given = {.settings = "1\r\n0\r\nalice\r\n"},
-        .client = std::string(ATTACHED) + "await 10000 attached\nhang forever\n",
+        .client = std::string(ATTACHED) + Await("attached") + "hang forever\n",
         .act = [](Run& run) {
             AwaitMark(run, "hang forever");
             const HWND client = ClientWindow(run);
@@ -115,7 +125,7 @@ const Row CLIENT_FAULT_ROWS[] = {
             const double sent = ClockMs();
             PostMessageA(run.item(IDC_SEND), BM_CLICK, 0, 0);
             run.awaitLog(NOT_DELIVERED);
-            EXPECT_LT(ClockMs() - sent, 1000.0) << "a hung window is not waited for";
+            EXPECT_LT(ClockMs() - sent, COMMAND_TIMEOUT_MS - LATE_MS) << "a hung window is not waited for";
             ExitPromptly(run);
         },
     },
@@ -123,8 +133,8 @@ const Row CLIENT_FAULT_ROWS[] = {
         .name = "CrashMidCallThenRestartReattachesAndAnswersTheNextCall",
         .given = {.settings = "0\r\n0\r\nalice\r\n"},
         .client = std::string(ATTACHED)
-                  + "partner 801 alice\nawait 10000 attached\nring 801\n"
-                    "await 5000 command GET CALL 801 PARTNER_HANDLE\nwait 200\ncrash\n",
+                  + "partner 801 alice\n" + Await("attached") + Ring("801")
+                  + Await("command GET CALL 801 PARTNER_HANDLE") + Wait(REPLY_SETTLED_MS) + "crash\n",
         .act = RestartAfterTheCrash,
         .expect = {
             .commands = {"GET CALL 801 PARTNER_HANDLE"},

@@ -4,28 +4,30 @@
 
 #include <algorithm>
 
+#include "answer/Engine.h"
 #include "link/SkypeCom.h"
 #include "tools/standin/Scenario.h"
+#include "ui/ListView.h"
 
 namespace {
 
 const char* const NOT_RUNNING = NOT_RUNNING_TEXT;
 const char* const SIGNED_IN = "Skype is now signed-in, and is avaliable";
-const std::string LONG_NAME(259, 'n');
+const std::string LONG_NAME(ROW_TEXT_MAX_UNITS, 'n');
 
 std::string Burst(uint32_t lines, const std::string& then)
 {
-    return std::string(ATTACHED) + "partner 501 " + LONG_NAME + "\nawait 10000 attached\nburst "
-           + std::to_string(lines) + "\nawait 60000 file go\n" + then;
+    return std::string(ATTACHED) + "partner 501 " + LONG_NAME + "\n" + Await("attached") + "burst "
+           + std::to_string(lines) + "\n" + Await("file go", 5 * STEP_MS) + then;
 }
 
 // The client sends each line synchronously, so once it has sent the last one
 // Ringlock has logged them all.
 void ExpectLastHundred(Run& run, uint32_t lines)
 {
-    ASSERT_TRUE(run.client.waitFor("==", "burst of " + std::to_string(lines) + " done", 90000));
+    ASSERT_TRUE(run.client.waitFor("==", "burst of " + std::to_string(lines) + " done", 9 * STEP_MS));
     std::vector<std::string> expected;
-    for (uint32_t i = lines - 100; i < lines; ++i) {
+    for (uint32_t i = lines - LOG_MAX_ROWS; i < lines; ++i) {
         expected.push_back(BackgroundLine(i));
     }
     EXPECT_EQ(run.ring.logLines(), expected);
@@ -57,7 +59,10 @@ void FoundByALaterDiscovery(Run& run)
 const Row LINK_ROWS[] = {
     {
         .name = "PendingThenConnectedLogsTheWaitThenTheClientsState",
-        .client = "attach pending wait 300 connected\nuser echo123\nawait 10000 attached\nwait 1300\n",
+        // The user takes longer to allow the program than the client had to
+        // answer, so a client asking its user is not reported missing.
+        .client = "attach pending wait " + Ms(DISCOVER_TIMEOUT_MS + WATCH_MARGIN_MS) + " connected\nuser echo123\n"
+                  + Await("attached"),
         .expect = {
             .log = {"Waiting for Skype to Accept this App...", "  It may take up to 10sec for skype to notify you",
                     "Connected to Skype", "CONNSTATUS ONLINE", "CURRENTUSERHANDLE echo123", "USERSTATUS ONLINE"},
@@ -80,8 +85,8 @@ const Row LINK_ROWS[] = {
     {
         .name = "NotSignedInThenAnUnknownStatusThenConnectedOnTheNewDiscovery",
         .given = {.settings = "0\r\n0\r\n"},
-        .client = "attach unavailable\nattach 4 wait 100 connected\nawait 10000 discover\nwait 300\n"
-                  "announce available\nawait 10000 attached\n",
+        .client = "attach unavailable\nattach 4 wait " + Ms(REPLY_SETTLED_MS) + " connected\n" + Await("discover") + Wait(REPLY_SETTLED_MS)
+                  + "announce available\n" + Await("attached"),
         .act = [](Run& run) {
             run.awaitLog("USERSTATUS ONLINE");
             run.send("GET NOTHING");
@@ -98,23 +103,24 @@ const Row LINK_ROWS[] = {
     {
         .name = "ClientStartedLateIsReportedMissingThenAttaches",
         .given = {.settings = "0\r\n0\r\n"},
-        .client = "attach none\nattach connected\nawait 10000 discover\nwait 1500\n"
-                  "announce available\nawait 10000 attached\n",
+        .client = "attach none\nattach connected\n" + Await("discover") + Await("file late")
+                  + "announce available\n" + Await("attached"),
         .act = [](Run& run) {
             run.awaitLog(NOT_RUNNING);
             const double seen = ClockMs();
             const double discovery = run.client.timeOf("<<");
             ASSERT_GE(discovery, 0.0);
             // The timer starts just before the broadcast goes out.
-            EXPECT_GE(seen - discovery, 900.0) << "the client is given a second to answer";
+            EXPECT_GE(seen - discovery, DISCOVER_TIMEOUT_MS - 100.0) << "the client is given time to answer";
+            run.createFileBeside("late");
         },
         .expect = {.log = {NOT_RUNNING, SIGNED_IN, "Connected to Skype", "CONNSTATUS ONLINE"}},
     },
     {
         .name = "AClientThatAnswersOnlyALaterDiscoveryIsAttachedAndAnswersCalls",
         .given = {.settings = "0\r\n0\r\nalice\r\n", .arguments = "-m"},
-        .client = "attach none\nattach connected\npartner 701 alice\nawait 40000 attached\nring 701\n"
-                  "await 15000 command SET CALL 701 STATUS INPROGRESS\n",
+        .client = "attach none\nattach connected\npartner 701 alice\n" + Await("attached", REDISCOVER_INTERVAL_MS)
+                  + Ring("701") + Await("command SET CALL 701 STATUS INPROGRESS", ANSWER_DELAY_MS),
         .act = FoundByALaterDiscovery,
         .expect = {
             .commands = {"GET CALL 701 PARTNER_HANDLE", "SET CALL 701 STATUS INPROGRESS"},
@@ -124,13 +130,13 @@ const Row LINK_ROWS[] = {
     {
         .name = "HiddenProgramAbsorbs2000LinesKeepsTheLast100ThenAnswers",
         .given = {.settings = "0\r\n0\r\n" + LONG_NAME + "\r\n", .arguments = "-m"},
-        .client = Burst(2000, "ring 501\nawait 15000 command SET CALL 501 STATUS INPROGRESS\n"),
+        .client = Burst(2000, Ring("501") + Await("command SET CALL 501 STATUS INPROGRESS", ANSWER_DELAY_MS)),
         .act = [](Run& run) { ExpectLastHundred(run, 2000); },
         .expect = {.commands = {"GET CALL 501 PARTNER_HANDLE", "SET CALL 501 STATUS INPROGRESS"}},
     },
     {
         .name = "ShownProgramAbsorbs200LinesKeepsTheLast100AndPaintsThem",
-        .client = Burst(200, "wait 100\n"),
+        .client = Burst(200, ""),
         .act = [](Run& run) { ExpectLastHundred(run, 200); },
     },
 };

@@ -3,9 +3,13 @@
 // when another program holds it.
 #include "tests/blackbox/BlackBox.h"
 
+#include "answer/Engine.h"
+#include "settings/Settings.h"
+#include "ui/TextLimits.h"
+
 namespace {
 
-const std::string LONGEST(259, 'z');
+const std::string LONGEST(ROW_TEXT_MAX_UNITS, 'z');
 const char* const WRITE_FAILED = "Could not open config file for writing!";
 // "Zvonok dianhua", which no Western code page can spell.
 const std::wstring ANY_SCRIPT = L"\u0417\u0432\u043e\u043d\u043e\u043a \u7535\u8bdd";
@@ -52,13 +56,16 @@ void AddDave(const Run& run)
     run.answerContactDialog("dave", IDOK);
 }
 
-// The file named by the settings file's path and `suffix` is held for 300 ms
+// Held for a third of the time a save waits for a held file, as scanners do.
+constexpr DWORD BRIEFLY_MS = LOCK_WAIT_MS / 3;
+
+// The file named by the settings file's path and `suffix` is held briefly
 // from the moment the user confirms a new contact.
 void AddWhileHeldBriefly(Run& run, const std::wstring& suffix)
 {
     run.awaitLog("USERSTATUS ONLINE");
     run.chooseFromContactsMenu('a');
-    HoldFor(run.ring.settingsPath() + suffix, 300);
+    HoldFor(run.ring.settingsPath() + suffix, BRIEFLY_MS);
     run.answerContactDialog("dave", IDOK);
     EXPECT_EQ(run.messageBox(), nullptr) << "no message box";
     EXPECT_EQ(run.ring.readSettings(), "0\r\n0\r\nalice\r\ndave\r\n");
@@ -119,8 +126,8 @@ const Row SETTINGS_ROWS[] = {
         .name = "ProgramInAFolderOfAnyNameAnswersAndKeepsItsSettings",
         .given = {.settings = "0\r\n0\r\nalice\r\n", .programFolder = ANY_SCRIPT},
         .client = std::string(ATTACHED)
-                  + "partner 901 alice\nawait 10000 attached\nring 901\n"
-                    "await 15000 command SET CALL 901 STATUS INPROGRESS\n",
+                  + "partner 901 alice\n" + Await("attached") + Ring("901")
+                  + Await("command SET CALL 901 STATUS INPROGRESS", ANSWER_DELAY_MS),
         .act = [](Run& run) {
             run.awaitCommand("SET CALL 901 STATUS INPROGRESS");
             AddDave(run);
@@ -150,7 +157,7 @@ const Row SETTINGS_ROWS[] = {
     {
         .name = "FileHeldBrieflyAtStartIsReadOnARetry",
         .given = {.settings = "0\r\n0\r\nalice\r\n",
-                  .before = [](Run& run) { HoldFor(run.ring.settingsPath(), 600); }},
+                  .before = [](Run& run) { HoldFor(run.ring.settingsPath(), 2 * BRIEFLY_MS); }},
         .client = ATTACHED,
         .act = [](Run& run) {
             run.awaitLog("USERSTATUS ONLINE");
@@ -185,8 +192,8 @@ const Row SETTINGS_ROWS[] = {
             run.answerContactDialog("dave", IDOK);
             EXPECT_EQ(run.dismissMessageBox(), WRITE_FAILED);
             const double waited = ClockMs() - confirmed;
-            EXPECT_GE(waited, 800.0) << "a brief lock is waited out";
-            EXPECT_LT(waited, 1000.0 + LATE_MS) << "for about a second";
+            EXPECT_GE(waited, LOCK_WAIT_MS) << "a brief lock is waited out";
+            EXPECT_LT(waited, LOCK_WAIT_MS + LATE_MS) << "for about a second";
             run.held.reset();
             EXPECT_EQ(run.ring.readSettings(), "0\r\n0\r\nalice\r\n");
             EXPECT_FALSE(Exists(run.ring.settingsPath() + TEMPORARY));
@@ -222,7 +229,7 @@ const Row SETTINGS_ROWS[] = {
             const double confirmed = ClockMs();
             run.answerContactDialog("dave", IDOK);
             EXPECT_EQ(run.dismissMessageBox(), WRITE_FAILED);
-            EXPECT_LT(ClockMs() - confirmed, 700.0) << "refused at once";
+            EXPECT_LT(ClockMs() - confirmed, LOCK_WAIT_MS) << "refused at once";
             run.exit(WRITE_FAILED);
             const DWORD attributes = GetFileAttributesW(run.ring.settingsPath().c_str());
             EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0);

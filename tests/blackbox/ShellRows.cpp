@@ -5,12 +5,14 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "answer/Engine.h"
 #include "app/MainDialog.h"
 #include "ui/ListView.h"
 
 namespace {
 
-const std::string LONG_NAME(258, 'x');
+// The contact dialog keeps a character fewer than a row holds.
+const std::string LONG_NAME(ROW_TEXT_MAX_UNITS - 1, 'x');
 // Written over the settings file, so that a write shows.
 const char* const STALE = "stale";
 constexpr DWORD DISPLAY_SETTLE_MS = 1000;
@@ -265,8 +267,9 @@ const Row SHELL_ROWS[] = {
         .name = "StartedHiddenItAnswersUnseenAndASecondStartShowsIt",
         .given = {.settings = "0\r\n1\r\nalice\r\n", .arguments = "-m"},
         .client = std::string(ATTACHED)
-                  + "partner 401 alice\nawait 10000 attached\nring 401\n"
-                    "await 15000 command SET CALL 401 STATUS INPROGRESS\nmark answered\nawait 15000 file shown\n",
+                  + "partner 401 alice\n" + Await("attached") + Ring("401")
+                  + Await("command SET CALL 401 STATUS INPROGRESS", ANSWER_DELAY_MS) + "mark answered\n"
+                  + Await("file shown"),
         .act = [](Run& run) {
             bool everVisible = false;
             ASSERT_TRUE(WaitUntil([&] {
@@ -343,8 +346,8 @@ const Row SHELL_ROWS[] = {
         .name = "ACallIsAnsweredWhileTheContactDialogIsOpen",
         .given = {.settings = "0\r\n0\r\nbob\r\n"},
         .client = std::string(ATTACHED)
-                  + "partner 601 bob\nawait 10000 attached\nawait 60000 file ring\nring 601\n"
-                    "await 15000 command SET CALL 601 STATUS INPROGRESS\n",
+                  + "partner 601 bob\n" + Await("attached") + Await("file ring", 5 * STEP_MS) + Ring("601")
+                  + Await("command SET CALL 601 STATUS INPROGRESS", ANSWER_DELAY_MS),
         .act = [](Run& run) {
             run.awaitLog("USERSTATUS ONLINE");
             run.chooseFromContactsMenu('a');

@@ -34,8 +34,8 @@ TEST(MainDialog, ListsPaintAfterLoadingAndAfterABurstAndTheTrayRecordHoldsTheIco
         LogAppendLine(g_app.logView, "USER friend ONLINESTATUS ONLINE");
     }
     EXPECT_TRUE(LogRepaintDeferred());
-    WaitUntil([] { return false; }, LOG_BURST_GAP_MS * 4, 10, nullptr, true);
-    EXPECT_FALSE(LogRepaintDeferred());
+    EXPECT_TRUE(WaitUntil([] { return !LogRepaintDeferred(); }, LOG_BURST_GAP_MS * 4, 10, nullptr, true))
+        << "the repaint follows the burst's end";
     UpdateWindow(dialog);
     LogAppendLine(g_app.logView, "CALL 502 STATUS RINGING");
     EXPECT_NE(GetUpdateRect(g_app.logView, nullptr, FALSE), FALSE) << "the log paints again after a burst";

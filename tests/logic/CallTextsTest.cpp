@@ -22,8 +22,8 @@ const RingCase kRingCases[] = {
     {"CALL   STATUS RINGING", true, " "},
     {"CALL 5 STATUS RINGING STATUS RINGING", true, "5 STATUS RINGING"},
     {"CALL CALL 9 STATUS RINGING", true, "CALL 9"},
-    {"CALL " + std::string(259, 'a') + kRinging, true, std::string(259, 'a')},
-    {"CALL " + std::string(260, 'a') + kRinging, true, ""},
+    {"CALL " + std::string(CALL_ID_SIZE - 1, 'a') + kRinging, true, std::string(CALL_ID_SIZE - 1, 'a')},
+    {"CALL " + std::string(CALL_ID_SIZE, 'a') + kRinging, true, ""},
 };
 
 TEST(CallTexts, RingingNotificationAndItsIdentifier)
@@ -62,8 +62,8 @@ TEST(CallTexts, FormatCommandTextFitsOrIsLeftEmpty)
     }
 }
 
-const std::string kLongId(259, 'i');
-const std::string kFittingContact(519 - 259 - std::strlen("CALL  PARTNER_HANDLE "), 'c');
+const std::string kLongId(CALL_ID_SIZE - 1, 'i');
+const std::string kFittingContact(COMMAND_TEXT_SIZE - 1 - kLongId.size() - std::strlen("CALL  PARTNER_HANDLE "), 'c');
 const std::string kLongContact = kFittingContact + "c";
 
 struct MatchCase { std::string message; std::string callId; const char* contact; bool matches; };  // null: video

@@ -36,11 +36,12 @@ std::string Utf16(const std::u16string& text, bool bigEndian)
 constexpr SettingsEncoding UTF8 = SettingsEncoding::Utf8;
 constexpr SettingsEncoding CODE_PAGE = SettingsEncoding::CodePage;
 const std::string kUtf8Mark = "\xEF\xBB\xBF";
-// A contact at the limit: 259 Cyrillic letters of two UTF-8 bytes each.
+constexpr size_t kLimit = ROW_TEXT_MAX_UNITS;
+// A contact at the limit: Cyrillic letters of two UTF-8 bytes each.
 std::string LongCyrillic()
 {
     std::string text;
-    for (int i = 0; i < 259; ++i) {
+    for (size_t i = 0; i < kLimit; ++i) {
         text += "\xD0\xB6";
     }
     return text;
@@ -103,14 +104,14 @@ const FormatCase kFormatCases[] = {
     {false, false, {}, "0\r\n0\r\n"},
     {true, false, {" alice ", "", " alice "}, "1\r\n0\r\n alice \r\n\r\n alice \r\n"},
     {false, true, {"x"}, "0\r\n1\r\nx\r\n"},
-    {false, false, {std::string(259, 'b'), std::string(41, 'x') + std::string(259, 'a')},
-     "0\r\n0\r\n" + std::string(259, 'b') + "\r\n" + std::string(41, 'x') + std::string(218, 'a') + "\r\n"},
+    {false, false, {std::string(kLimit, 'b'), std::string(41, 'x') + std::string(kLimit, 'a')},
+     "0\r\n0\r\n" + std::string(kLimit, 'b') + "\r\n" + std::string(41, 'x') + std::string(kLimit - 41, 'a') + "\r\n"},
     // Characters, not bytes, count; one beyond the Basic Multilingual Plane
     // counts two and is never cut in half.
     {true, true, {LongCyrillic(), LongCyrillic() + "\xD0\xB6", "Zo\xC3\xAB"},
      "1\r\n1\r\n" + LongCyrillic() + "\r\n" + LongCyrillic() + "\r\nZo\xC3\xAB\r\n"},
-    {false, false, {std::string(257, 'a') + "\xF0\x9F\x98\x80", std::string(258, 'a') + "\xF0\x9F\x98\x80"},
-     "0\r\n0\r\n" + std::string(257, 'a') + "\xF0\x9F\x98\x80\r\n" + std::string(258, 'a') + "\r\n"},
+    {false, false, {std::string(kLimit - 2, 'a') + "\xF0\x9F\x98\x80", std::string(kLimit - 1, 'a') + "\xF0\x9F\x98\x80"},
+     "0\r\n0\r\n" + std::string(kLimit - 2, 'a') + "\xF0\x9F\x98\x80\r\n" + std::string(kLimit - 1, 'a') + "\r\n"},
 };
 
 TEST(SettingsFormat, FormatsTheText)

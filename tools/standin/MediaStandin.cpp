@@ -1,5 +1,8 @@
 #include "tools/standin/MediaStandin.h"
 
+#include <cstdio>
+
+#include "answer/Media.h"
 #include "tools/harness/Harness.h"
 
 namespace {
@@ -13,6 +16,38 @@ const PlayerWindow PLAYERS[2] = {{"WMPlayerApp", "Windows Media Player"},
                                  {"eHome Render Window", "Windows Media Center"}};
 
 }  // namespace
+
+const char* MediaPlayerTag(MediaPlayer player)
+{
+    return player == MediaPlayer::Wmp ? "WMP" : "WMC";
+}
+
+const char* MediaMeaning(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_MINIMIZE) {
+        return "minimise";
+    }
+    if (msg == WM_COMMAND && wParam == WMP_PAUSE_COMMAND) {
+        return "pause";
+    }
+    if (msg == WM_COMMAND && wParam == WMP_MUTE_COMMAND) {
+        return "mute";
+    }
+    if (msg == WM_APPCOMMAND && GET_APPCOMMAND_LPARAM(lParam) == APPCOMMAND_MEDIA_PAUSE) {
+        return "pause";
+    }
+    return "other";
+}
+
+std::string DescribeMediaMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool posted)
+{
+    char text[128];
+    const char* name = msg == WM_SYSCOMMAND ? "WM_SYSCOMMAND" : msg == WM_COMMAND ? "WM_COMMAND" : "WM_APPCOMMAND";
+    std::snprintf(text, sizeof(text), "%s 0x%llx 0x%llx %s%s", name, static_cast<unsigned long long>(wParam),
+                  static_cast<unsigned long long>(lParam), MediaMeaning(msg, wParam, lParam),
+                  posted ? "" : " (sent)");
+    return text;
+}
 
 MediaStandin::~MediaStandin()
 {

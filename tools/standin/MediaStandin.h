@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 // Our stand-in for the two media players' main windows: real top-level
@@ -15,6 +16,15 @@ enum class MediaPlayer {
     Wmp,  // class "WMPlayerApp", title "Windows Media Player"
     Wmc,  // class "eHome Render Window", title "Windows Media Center"
 };
+
+// The player's tag in the stand-in players' transcript: "WMP" or "WMC".
+const char* MediaPlayerTag(MediaPlayer player);
+
+// What a player makes of a message: "minimise", "pause", "mute" or "other".
+const char* MediaMeaning(UINT msg, WPARAM wParam, LPARAM lParam);
+// How the stand-in players write a message after the player's tag:
+// "WM_COMMAND 0x14978 0x0 pause", with " (sent)" when it was not posted.
+std::string DescribeMediaMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool posted = true);
 
 struct MediaMessage {
     MediaPlayer player;

@@ -20,37 +20,6 @@ const char* const USAGE =
     "  --follow      end once a Skype Ringlock window has been seen and is gone\n"
     "  --timeout-ms  end after N ms at the latest (default 120000)\n";
 
-// What a player makes of the message.
-const char* Meaning(const MediaMessage& message)
-{
-    if (message.msg == WM_SYSCOMMAND && (message.wParam & 0xFFF0) == SC_MINIMIZE) {
-        return "minimise";
-    }
-    if (message.msg == WM_COMMAND && message.wParam == 0x14978) {
-        return "pause";
-    }
-    if (message.msg == WM_COMMAND && message.wParam == 0x14981) {
-        return "mute";
-    }
-    if (message.msg == WM_APPCOMMAND && GET_APPCOMMAND_LPARAM(message.lParam) == APPCOMMAND_MEDIA_PAUSE) {
-        return "pause";
-    }
-    return "other";
-}
-
-std::string Describe(const MediaMessage& message)
-{
-    char text[128];
-    const char* name = message.msg == WM_SYSCOMMAND ? "WM_SYSCOMMAND"
-                       : message.msg == WM_COMMAND  ? "WM_COMMAND"
-                                                    : "WM_APPCOMMAND";
-    std::snprintf(text, sizeof(text), "%s 0x%llx 0x%llx %s%s", name,
-                  static_cast<unsigned long long>(message.wParam),
-                  static_cast<unsigned long long>(message.lParam), Meaning(message),
-                  message.posted ? "" : " (sent)");
-    return text;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -83,10 +52,10 @@ int main(int argc, char** argv)
         return 2;
     }
     MediaStandin media;
-    const char* const tags[2] = {"WMP", "WMC"};
     for (int i = 0; i < 2; ++i) {
         if (media.open(static_cast<MediaPlayer>(i), visible[i]) == nullptr) {
-            std::fprintf(stderr, "standin_players: cannot open the %s window\n", tags[i]);
+            std::fprintf(stderr, "standin_players: cannot open the %s window\n",
+                         MediaPlayerTag(static_cast<MediaPlayer>(i)));
             return 3;
         }
     }
@@ -102,8 +71,9 @@ int main(int argc, char** argv)
     const double deadline = ClockMs() + static_cast<double>(timeoutMs);
     while (ClockMs() < deadline && !WaitUntil(programGone, 50, 10, nullptr, true)) {
         for (const MediaMessage& message : media.received()) {
-            log.writeAt(message.atMs, tags[static_cast<int>(message.player)], Describe(message));
-            if (std::strcmp(Meaning(message), "minimise") == 0) {
+            log.writeAt(message.atMs, MediaPlayerTag(message.player),
+                        DescribeMediaMessage(message.msg, message.wParam, message.lParam, message.posted));
+            if (std::strcmp(MediaMeaning(message.msg, message.wParam, message.lParam), "minimise") == 0) {
                 ShowWindow(message.window, SW_SHOWMINNOACTIVE);
             }
         }
