@@ -11,7 +11,6 @@ public:
     UniqueHandle() = default;
     explicit UniqueHandle(HANDLE handle) : m_handle(handle) {}
     ~UniqueHandle() { close(); }
-    UniqueHandle(UniqueHandle&& other) noexcept : m_handle(other.m_handle) { other.m_handle = nullptr; }
     UniqueHandle& operator=(UniqueHandle&& other) noexcept
     {
         if (this != &other) {
