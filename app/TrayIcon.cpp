@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "app/LogView.h"
 #include "res/resource.h"
 #include "state/AppState.h"
 
@@ -125,8 +126,10 @@ void AddTrayIcon(HICON icon)
     g_tray.retriesLeft = TRAY_RETRY_LIMIT;
     if (TryAddIcon()) {
         KillTimer(g_app.mainDialog, TIMER_TRAY_RETRY);
-    } else {
-        SetTimer(g_app.mainDialog, TIMER_TRAY_RETRY, TRAY_RETRY_INTERVAL_MS, nullptr);
+    } else if (SetTimer(g_app.mainDialog, TIMER_TRAY_RETRY, TRAY_RETRY_INTERVAL_MS, nullptr) == 0) {
+        // Only a restarted taskbar brings the icon now; whoever opens the
+        // dialog learns why it is missing.
+        LogAppendLine(g_app.logView, TRAY_NOT_RETRIED_TEXT);
     }
 }
 

@@ -18,6 +18,8 @@ constexpr UINT_PTR TIMER_TRAY_RETRY = 22;
 constexpr UINT TRAY_RETRY_INTERVAL_MS = 4000;
 constexpr int TRAY_RETRY_LIMIT = 30;
 constexpr char TASKBAR_CREATED_MESSAGE[] = "TaskbarCreated";
+constexpr char TRAY_NOT_RETRIED_TEXT[] =
+    "Could not put Ringlock in the notification area; it is put there when the taskbar restarts";
 
 void AddTrayIcon(HICON icon);
 void OnTrayRetryTimer();
