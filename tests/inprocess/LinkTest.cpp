@@ -125,8 +125,7 @@ TEST(LinkDiscovery, AnyAnswerEndsTheSearch)
         EXPECT_TRUE(Pumped([&] { return client.attachment().attachesSent == 1; }, 10000)) << status;
         PostMessageA(link.m_hWnd, WM_TIMER, TIMER_DISCOVER, 0);
         // A broadcast reaches the client and is answered within milliseconds.
-        Pumped([] { return false; }, 1000);
-        EXPECT_EQ(client.attachment().attachesSent, 1) << status;
+        EXPECT_FALSE(Pumped([&] { return client.attachment().attachesSent > 1; }, 1000)) << status;
         link.stop();
         DestroyWindow(recorder);
     }
