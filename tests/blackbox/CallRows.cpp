@@ -105,9 +105,11 @@ const Row CALL_ROWS[] = {
                   + "notify CALL 301 STATUS RINGING\n" + Ring("303")
                   + Await("command SET CALL 302 STATUS INPROGRESS", ANSWERED_MS) + "miss 301\nmiss 303\n"
                   + Ring("304", 2) + Await("command SET CALL 304 STATUS INPROGRESS", ANSWERED_MS)
-                  + Ring("305") + Ring("306") + Ring("301") + Await("command GET CALL 301 PARTNER_HANDLE")
-                  // None of the last three answered.
-                  + WatchPast(ANSWERED_MS),
+                  // Each caller is known before the next rings, so a wrong
+                  // answer keeps the next from being queried.
+                  + Ring("305") + Await("command GET CALL 305 PARTNER_HANDLE") + Wait(REPLY_SETTLED_MS)
+                  + Ring("306") + Await("command GET CALL 306 PARTNER_HANDLE") + Wait(REPLY_SETTLED_MS)
+                  + Ring("301") + Await("command GET CALL 301 PARTNER_HANDLE") + WatchPast(ANSWERED_MS),
         .expect = {
             .commands = {"GET CALL 301 PARTNER_HANDLE", "GET CALL 302 PARTNER_HANDLE",
                          "SET CALL 302 STATUS INPROGRESS", "GET CALL 304 PARTNER_HANDLE",
