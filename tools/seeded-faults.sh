@@ -31,6 +31,11 @@ rm -rf "$scratch"
 mkdir -p "$scratch" "$logs"
 tar -C "$tree" --exclude=./build --exclude=./.git --exclude=./dist -cf - . | tar -C "$scratch" -xf -
 "${faults[@]}" check "$scratch" >/dev/null || { "${faults[@]}" check "$scratch"; exit 2; }
+# The copy keeps the sources' times. A run stopped while a fault was in left
+# that file's build newer than its source: date the source now, so it is
+# rebuilt without the fault.
+applied="$work/applied"
+[ -f "$applied" ] && touch "$scratch/$(cat "$applied")"
 
 configure() {
   cmake -S "$scratch" -B "$work/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null &&
@@ -78,6 +83,7 @@ for n in "${selected[@]}"; do
   file="${what%%:*}"
   log="$logs/fault-$n.log"
   started=$SECONDS
+  echo "$file" >"$applied"
   "${faults[@]}" apply "$n" "$scratch" || exit 2
   if ! build "$log"; then
     verdict="invalid (does not build)"
@@ -93,6 +99,7 @@ for n in "${selected[@]}"; do
     fi
   fi
   cp "$tree/$file" "$scratch/$file"
+  rm -f "$applied"
   printf '%3s %-7s %s  [%s, %ds]\n' "$n" "${verdict%% *}" "$what" "$verdict" $((SECONDS - started))
 done
 # Leave the scratch build as the tree is, so a later run starts from it.
