@@ -11,14 +11,12 @@
 
 namespace {
 
-const char* const NOT_DELIVERED = NOT_DELIVERED_TEXT;
-const char* const CLOSED = CLIENT_CLOSED_TEXT;
 // The longest the exit may take with a hung client.
 constexpr double EXIT_BOUND_MS = PING_TIMEOUT_MS + LATE_MS;
 // The client is hung while the answer falls due and its command times out,
 // late as a timer may be, and a little longer.
 constexpr DWORD HANG_MS = ANSWER_DELAY_MS + COMMAND_TIMEOUT_MS + LATE_MS + WATCH_MARGIN_MS;
-const std::string HANG = "hang " + std::to_string(HANG_MS);
+const std::string HANG = "hang " + Ms(HANG_MS);
 // Hung for a while: for longer than the exit may take, for less than the
 // system waits before it calls a window hung.
 const std::string BRIEF_HANG = "hang " + Ms(EXIT_BOUND_MS + LATE_MS);
@@ -60,7 +58,7 @@ void RestoreDuringTheHang(Run& run)
     EXPECT_LT(ClockMs(), hangStart + HANG_MS) << "restored before the hang ended";
     AwaitMark(run, "hang over");
     const std::vector<std::string> log = run.ring.logLines();
-    EXPECT_EQ(std::count(log.begin(), log.end(), NOT_DELIVERED), 1) << "one line for the run of failures";
+    EXPECT_EQ(std::count(log.begin(), log.end(), NOT_DELIVERED_TEXT), 1) << "one line for the run of failures";
 }
 
 void ExitPromptly(Run& run)
@@ -72,7 +70,7 @@ void ExitPromptly(Run& run)
 
 void RestartAfterTheCrash(Run& run)
 {
-    run.awaitLog(CLOSED);
+    run.awaitLog(CLIENT_CLOSED_TEXT);
     // Nothing may go to the dead client when call 801's answer falls due.
     AwaitAnswerDue(run, "801");
     ASSERT_TRUE(run.restarted.startClient(run.ring.folder(),
@@ -100,7 +98,7 @@ const Row CLIENT_FAULT_ROWS[] = {
         .expect = {
             .commands = {"GET CALL 701 PARTNER_HANDLE", "GET CALL 702 PARTNER_HANDLE",
                          "SET CALL 702 STATUS INPROGRESS"},
-            .log = {"CALL 701 PARTNER_HANDLE alice", NOT_DELIVERED, "CALL 702 PARTNER_HANDLE alice"},
+            .log = {"CALL 701 PARTNER_HANDLE alice", NOT_DELIVERED_TEXT, "CALL 702 PARTNER_HANDLE alice"},
         },
     },
     {
@@ -124,7 +122,7 @@ const Row CLIENT_FAULT_ROWS[] = {
             SendMessageA(run.item(IDC_COMMAND), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("GET USERSTATUS"));
             const double sent = ClockMs();
             PostMessageA(run.item(IDC_SEND), BM_CLICK, 0, 0);
-            run.awaitLog(NOT_DELIVERED);
+            run.awaitLog(NOT_DELIVERED_TEXT);
             EXPECT_LT(ClockMs() - sent, COMMAND_TIMEOUT_MS - LATE_MS) << "a hung window is not waited for";
             ExitPromptly(run);
         },
@@ -138,9 +136,9 @@ const Row CLIENT_FAULT_ROWS[] = {
         .act = RestartAfterTheCrash,
         .expect = {
             .commands = {"GET CALL 801 PARTNER_HANDLE"},
-            .log = {"CALL 801 PARTNER_HANDLE alice", CLOSED, "Skype is now signed-in, and is avaliable",
+            .log = {"CALL 801 PARTNER_HANDLE alice", CLIENT_CLOSED_TEXT, "Skype is now signed-in, and is avaliable",
                     "Connected to Skype", "CALL 802 PARTNER_HANDLE alice"},
-            .notLogged = {NOT_DELIVERED},
+            .notLogged = {NOT_DELIVERED_TEXT},
             .clientExit = CRASH_EXIT_CODE,
         },
     },

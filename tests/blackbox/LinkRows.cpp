@@ -11,7 +11,6 @@
 
 namespace {
 
-const char* const NOT_RUNNING = NOT_RUNNING_TEXT;
 const char* const SIGNED_IN = "Skype is now signed-in, and is avaliable";
 const std::string LONG_NAME(ROW_TEXT_MAX_UNITS, 'n');
 
@@ -38,7 +37,7 @@ void ExpectLastHundred(Run& run, uint32_t lines)
 // announces itself.
 void FoundByALaterDiscovery(Run& run)
 {
-    run.awaitLog(NOT_RUNNING);
+    run.awaitLog(NOT_RUNNING_TEXT);
     ASSERT_TRUE(run.client.waitFor(">>", "attach " + AttachStatusText(static_cast<int32_t>(ATTACH_SUCCESS)), REDISCOVER_INTERVAL_MS + STEP_MS));
     std::vector<double> discoveries;
     for (const TranscriptLine& line : run.client.lines()) {
@@ -53,7 +52,7 @@ void FoundByALaterDiscovery(Run& run)
     EXPECT_LT(discoveries[1] - discoveries[0], REDISCOVER_INTERVAL_MS + LATE_MS);
     run.awaitCommand("SET CALL 701 STATUS INPROGRESS");
     const std::vector<std::string> lines = run.ring.logLines();
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), NOT_RUNNING), 1) << "the broadcasts after the first are silent";
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), NOT_RUNNING_TEXT), 1) << "the broadcasts after the first are silent";
 }
 
 const Row LINK_ROWS[] = {
@@ -66,7 +65,7 @@ const Row LINK_ROWS[] = {
         .expect = {
             .log = {"Waiting for Skype to Accept this App...", "  It may take up to 10sec for skype to notify you",
                     "Connected to Skype", "CONNSTATUS ONLINE", "CURRENTUSERHANDLE echo123", "USERSTATUS ONLINE"},
-            .notLogged = {NOT_RUNNING},
+            .notLogged = {NOT_RUNNING_TEXT},
         },
     },
     {
@@ -79,7 +78,7 @@ const Row LINK_ROWS[] = {
         },
         .expect = {
             .log = {"Skype Denied this App Access"},
-            .notLogged = {"Connected to Skype", NOT_RUNNING},
+            .notLogged = {"Connected to Skype", NOT_RUNNING_TEXT},
         },
     },
     {
@@ -97,7 +96,7 @@ const Row LINK_ROWS[] = {
             .log = {"Skype is not signed-in", SIGNED_IN, "Unknown Skype message", "Connected to Skype",
                     "CONNSTATUS ONLINE", "CURRENTUSERHANDLE standin.user", "USERSTATUS ONLINE",
                     "ERROR 2 Unknown command"},
-            .notLogged = {NOT_RUNNING},
+            .notLogged = {NOT_RUNNING_TEXT},
         },
     },
     {
@@ -106,7 +105,7 @@ const Row LINK_ROWS[] = {
         .client = "attach none\nattach connected\n" + Await("discover") + Await("file late")
                   + "announce available\n" + Await("attached"),
         .act = [](Run& run) {
-            run.awaitLog(NOT_RUNNING);
+            run.awaitLog(NOT_RUNNING_TEXT);
             const double seen = ClockMs();
             const double discovery = run.client.timeOf("<<");
             ASSERT_GE(discovery, 0.0);
@@ -114,7 +113,7 @@ const Row LINK_ROWS[] = {
             EXPECT_GE(seen - discovery, DISCOVER_TIMEOUT_MS - 100.0) << "the client is given time to answer";
             run.createFileBeside("late");
         },
-        .expect = {.log = {NOT_RUNNING, SIGNED_IN, "Connected to Skype", "CONNSTATUS ONLINE"}},
+        .expect = {.log = {NOT_RUNNING_TEXT, SIGNED_IN, "Connected to Skype", "CONNSTATUS ONLINE"}},
     },
     {
         .name = "AClientThatAnswersOnlyALaterDiscoveryIsAttachedAndAnswersCalls",
@@ -124,7 +123,7 @@ const Row LINK_ROWS[] = {
         .act = FoundByALaterDiscovery,
         .expect = {
             .commands = {"GET CALL 701 PARTNER_HANDLE", "SET CALL 701 STATUS INPROGRESS"},
-            .log = {NOT_RUNNING, "Connected to Skype", "CALL 701 STATUS RINGING"},
+            .log = {NOT_RUNNING_TEXT, "Connected to Skype", "CALL 701 STATUS RINGING"},
         },
     },
     {

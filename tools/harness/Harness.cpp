@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "ui/WideText.h"
+
 namespace {
 
 BOOL CALLBACK CollectWindow(HWND window, LPARAM param)
@@ -99,15 +101,6 @@ std::wstring Widen(const std::string& text, UINT codePage)
     wide.resize(static_cast<size_t>(MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()),
                                                         &wide[0], static_cast<int>(wide.size()))));
     return wide;
-}
-
-std::string NarrowUtf8(const std::wstring& text)
-{
-    std::string utf8(text.size() * 3, '\0');
-    utf8.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                                        &utf8[0], static_cast<int>(utf8.size()), nullptr,
-                                                        nullptr)));
-    return utf8;
 }
 
 std::string ProgramFolder()
@@ -267,7 +260,7 @@ std::vector<std::string> ReadRemoteListView(HWND list)
             ReadProcessMemory(process, remote, &after, sizeof(after), nullptr);
             wchar_t text[TEXT_SIZE] = {};
             ReadProcessMemory(process, after.pszText, text, (TEXT_SIZE - 1) * sizeof(wchar_t), nullptr);
-            rows.push_back(NarrowUtf8(text));
+            rows.push_back(Utf8FromWide(text, static_cast<size_t>(lstrlenW(text))));
         }
         VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     }

@@ -24,9 +24,8 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs 
 void DispatchWaitingMessages();
 
 // A text of the ANSI code page, or of UTF-8 as the client and Ringlock's
-// controls hold texts, as UTF-16; and UTF-16 back as UTF-8.
+// controls hold texts, as UTF-16.
 std::wstring Widen(const std::string& text, UINT codePage = CP_ACP);
-std::string NarrowUtf8(const std::wstring& text);
 // The folder of the running program, which also holds Ringlock.exe and the
 // stand-in programs.
 std::string ProgramFolder();

@@ -36,6 +36,8 @@ private:
     bool await(const ScenarioStep& step, const std::function<bool()>& done);
     bool programStep(const ScenarioStep& step);
     bool hang(const ScenarioStep& step);
+    // `count` notifications, `gapMs` apart.
+    void notifySpaced(uint32_t count, uint32_t gapMs, const std::function<std::string(uint32_t)>& line);
     bool failed(const ScenarioStep& step, const std::string& why);
 
     StandinClient& m_client;
@@ -86,6 +88,14 @@ bool Timeline::hang(const ScenarioStep& step)
     return m_client.hang(forever ? INFINITE : step.number) || failed(step, "the client window did not hang");
 }
 
+void Timeline::notifySpaced(uint32_t count, uint32_t gapMs, const std::function<std::string(uint32_t)>& line)
+{
+    for (uint32_t i = 0; i < count; ++i) {
+        Sleep(i > 0 ? gapMs : 0);
+        m_client.notify(line(i));
+    }
+}
+
 bool Timeline::runStep(const ScenarioStep& step)
 {
     const std::string call = "CALL " + step.text + " ";
@@ -106,10 +116,7 @@ bool Timeline::runStep(const ScenarioStep& step)
         return true;
     case StepKind::Ring:
         m_client.notify(call + "CONF_ID 0");
-        for (uint32_t i = 0; i < step.count; ++i) {
-            Sleep(i > 0 ? step.number : 0);
-            m_client.notify(call + "STATUS RINGING");
-        }
+        notifySpaced(step.count, step.number, [&call](uint32_t) { return call + "STATUS RINGING"; });
         return true;
     case StepKind::Finish:
     case StepKind::Miss:
@@ -117,10 +124,7 @@ bool Timeline::runStep(const ScenarioStep& step)
         m_client.notify(call + (step.kind == StepKind::Finish ? "STATUS FINISHED" : "STATUS MISSED"));
         return true;
     case StepKind::Burst:
-        for (uint32_t i = 0; i < step.count; ++i) {
-            Sleep(i > 0 ? step.number : 0);
-            m_client.notify(BackgroundLine(i));
-        }
+        notifySpaced(step.count, step.number, BackgroundLine);
         m_transcript.write("==", "burst of " + std::to_string(step.count) + " done");
         return true;
     case StepKind::Announce:
