@@ -46,11 +46,6 @@ namespace {
 
 constexpr char MENU_CLASS[] = "#32768";
 
-HWND AwaitShown(DWORD processId, const char* className, const char* title)
-{
-    return AwaitWindow(processId, className, title, true, STEP_MS);
-}
-
 // Both transcripts as "<tag> <text>" lines with their times.
 std::multimap<std::string, double> Events(const Run& run)
 {
@@ -221,7 +216,7 @@ void Run::send(const std::string& command) const
 void Run::chooseFromMenu(char key, const std::function<void()>& open, RECT* shownAt) const
 {
     open();
-    const HWND menu = AwaitShown(ring.processId(), MENU_CLASS, nullptr);
+    const HWND menu = this->menu(STEP_MS);
     ASSERT_NE(menu, nullptr) << "the menu opens";
     if (shownAt != nullptr) {
         GetWindowRect(menu, shownAt);
@@ -269,7 +264,7 @@ void Run::selectContact(int row) const
 
 HWND Run::contactDialog() const
 {
-    return AwaitShown(ring.processId(), MAIN_DIALOG_CLASS, CONTACT_DIALOG_TITLE);
+    return AwaitWindow(ring.processId(), MAIN_DIALOG_CLASS, CONTACT_DIALOG_TITLE, true, STEP_MS);
 }
 
 void Run::answerContactDialog(const std::string& name, WPARAM button) const

@@ -124,7 +124,7 @@ const Row CALL_ROWS[] = {
         .client = std::string(ATTACHED)
                   + Await("attached")
                   + "notify call 11 STATUS RINGING\nnotify CALL 12 STATUS RINGINX\n"
-                    "notify CALL 13 STATUS RINGING \nnotify CALL 14 status ringing\n"
+                    "notify CALL 13 STATUS RINGING \nnotify CALL 14 status ringing\nnotify CALL  STATUS RINGING\n"
                     "foreign CALL 15 STATUS RINGING\nnonul USER friend.9 ONLINESTATUS AWAY\n"
                     "notify CALL " + TOO_LONG_ID + " STATUS RINGING\n"
                     "notify CALL " + FAR_TOO_LONG_ID + " STATUS RINGING\n"

@@ -5,6 +5,7 @@
 
 #include "answer/Engine.h"
 #include "settings/Settings.h"
+#include "tests/support/Utf16Bytes.h"
 #include "ui/TextLimits.h"
 
 namespace {
@@ -15,17 +16,6 @@ const char* const WRITE_FAILED = "Could not open config file for writing!";
 const std::wstring ANY_SCRIPT = L"\u0417\u0432\u043e\u043d\u043e\u043a \u7535\u8bdd";
 // What another program may hold open while Ringlock saves.
 const std::wstring TEMPORARY = L".tmp";
-
-// `text` as Notepad saves it as "Unicode": UTF-16 LE after its mark.
-std::string Utf16WithMark(const std::wstring& text)
-{
-    std::string bytes = "\xFF\xFE";
-    for (const wchar_t unit : text) {
-        bytes += static_cast<char>(unit & 0xFF);
-        bytes += static_cast<char>(unit >> 8);
-    }
-    return bytes;
-}
 
 std::string ManyContacts()
 {
@@ -60,15 +50,14 @@ void AddDave(const Run& run)
 constexpr DWORD BRIEFLY_MS = LOCK_WAIT_MS / 3;
 
 // The file named by the settings file's path and `suffix` is held briefly
-// from the moment the user confirms a new contact.
-void AddWhileHeldBriefly(Run& run, const std::wstring& suffix)
+// from the moment the user confirms `contact`.
+void AddWhileHeldBriefly(Run& run, const std::wstring& suffix, const std::string& contact, const std::string& written)
 {
-    run.awaitLog("USERSTATUS ONLINE");
     run.chooseFromContactsMenu('a');
     HoldFor(run.ring.settingsPath() + suffix, BRIEFLY_MS);
-    run.answerContactDialog("dave", IDOK);
+    run.answerContactDialog(contact, IDOK);
     EXPECT_EQ(run.messageBox(), nullptr) << "no message box";
-    EXPECT_EQ(run.ring.readSettings(), "0\r\n0\r\nalice\r\ndave\r\n");
+    EXPECT_EQ(run.ring.readSettings(), written);
     EXPECT_FALSE(Exists(run.ring.settingsPath() + TEMPORARY));
 }
 
@@ -113,7 +102,7 @@ const Row SETTINGS_ROWS[] = {
         // Read as UTF-16, NUL bytes and all; the runner sees it written back
         // in UTF-8 at the exit.
         .name = "FileSavedAsUtf16KeepsItsOptionsAndContacts",
-        .given = {.settings = Utf16WithMark(L"1\r\n1\r\nalice\r\n\u0141ucja\r\n")},
+        .given = {.settings = Utf16Bytes(u"1\r\n1\r\nalice\r\n\u0141ucja\r\n")},
         .client = ATTACHED,
         .act = [](Run& run) {
             run.awaitLog("USERSTATUS ONLINE");
@@ -123,8 +112,11 @@ const Row SETTINGS_ROWS[] = {
         },
     },
     {
-        .name = "ProgramInAFolderOfAnyNameAnswersAndKeepsItsSettings",
-        .given = {.settings = "0\r\n0\r\nalice\r\n", .programFolder = ANY_SCRIPT},
+        // Held for a while as the program starts, as a scanner may at logon:
+        // only a contact read on a retry can be answered.
+        .name = "ProgramInAFolderOfAnyNameReadsItsSettingsOnARetryAnswersAndKeepsThem",
+        .given = {.settings = "0\r\n0\r\nalice\r\n", .programFolder = ANY_SCRIPT,
+                  .before = [](Run& run) { HoldFor(run.ring.settingsPath(), 2 * BRIEFLY_MS); }},
         .client = std::string(ATTACHED)
                   + "partner 901 alice\n" + Await("attached") + Ring("901")
                   + Await("command SET CALL 901 STATUS INPROGRESS", ANSWER_DELAY_MS),
@@ -155,48 +147,48 @@ const Row SETTINGS_ROWS[] = {
         },
     },
     {
-        .name = "FileHeldBrieflyAtStartIsReadOnARetry",
-        .given = {.settings = "0\r\n0\r\nalice\r\n",
-                  .before = [](Run& run) { HoldFor(run.ring.settingsPath(), 2 * BRIEFLY_MS); }},
-        .client = ATTACHED,
-        .act = [](Run& run) {
-            run.awaitLog("USERSTATUS ONLINE");
-            EXPECT_EQ(run.ring.contactLines(), (std::vector<std::string>{"alice"}));
-            EXPECT_EQ(run.ring.logLines(), (std::vector<std::string>{"Connected to Skype", "CONNSTATUS ONLINE",
-                                                                       "CURRENTUSERHANDLE standin.user",
-                                                                       "USERSTATUS ONLINE"}));
-        },
-    },
-    {
-        .name = "FileHeldBrieflyAtASaveIsReplacedOnARetry",
-        .given = {.settings = "0\r\n0\r\nalice\r\n"},
-        .client = ATTACHED,
-        .act = [](Run& run) { AddWhileHeldBriefly(run, L""); },
-    },
-    {
-        .name = "LeftoverTemporaryFileHeldBrieflyAtASaveIsWrittenOnARetry",
+        // A temporary file left over from an earlier save, then the file itself.
+        .name = "LeftoverTemporaryOrSettingsFileHeldBrieflyAtASaveIsWrittenOnARetry",
         .given = {.settings = "0\r\n0\r\nalice\r\n",
                   .before = [](Run& run) { WriteFileBytes(run.ring.settingsPath() + TEMPORARY, "left over"); }},
         .client = ATTACHED,
-        .act = [](Run& run) { AddWhileHeldBriefly(run, TEMPORARY); },
+        .act = [](Run& run) {
+            run.awaitLog("USERSTATUS ONLINE");
+            AddWhileHeldBriefly(run, TEMPORARY, "dave", "0\r\n0\r\nalice\r\ndave\r\n");
+            AddWhileHeldBriefly(run, L"", "erin", "0\r\n0\r\nalice\r\ndave\r\nerin\r\n");
+        },
     },
     {
-        .name = "FileHeldForLongerIsGivenUpAfterASecondAndKeptAsItWas",
-        .given = {.settings = "0\r\n0\r\nalice\r\n"},
+        // Held for longer than a save waits, then made read-only.
+        .name = "FileHeldForLongerIsGivenUpAfterASecondAReadOnlyOneAtOnceAndEachKeptAsItWas",
+        .given = {.settings = "1\r\n0\r\nalice\r\n"},
         .client = ATTACHED,
         .act = [](Run& run) {
+            const auto keptAsItWas = [&run] {
+                EXPECT_EQ(run.ring.readSettings(), "1\r\n0\r\nalice\r\n");
+                EXPECT_FALSE(Exists(run.ring.settingsPath() + TEMPORARY));
+            };
             run.awaitLog("USERSTATUS ONLINE");
             run.chooseFromContactsMenu('a');
             run.held = Hold(run.ring.settingsPath());
-            const double confirmed = ClockMs();
+            double confirmed = ClockMs();
             run.answerContactDialog("dave", IDOK);
             EXPECT_EQ(run.dismissMessageBox(), WRITE_FAILED);
             const double waited = ClockMs() - confirmed;
             EXPECT_GE(waited, LOCK_WAIT_MS) << "a brief lock is waited out";
             EXPECT_LT(waited, LOCK_WAIT_MS + LATE_MS) << "for about a second";
             run.held.reset();
-            EXPECT_EQ(run.ring.readSettings(), "0\r\n0\r\nalice\r\n");
-            EXPECT_FALSE(Exists(run.ring.settingsPath() + TEMPORARY));
+            keptAsItWas();
+            SetFileAttributesW(run.ring.settingsPath().c_str(), FILE_ATTRIBUTE_READONLY);
+            run.chooseFromContactsMenu('a');
+            confirmed = ClockMs();
+            run.answerContactDialog("erin", IDOK);
+            EXPECT_EQ(run.dismissMessageBox(), WRITE_FAILED);
+            EXPECT_LT(ClockMs() - confirmed, LOCK_WAIT_MS) << "refused at once";
+            run.exit(WRITE_FAILED);
+            const DWORD attributes = GetFileAttributesW(run.ring.settingsPath().c_str());
+            EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0);
+            keptAsItWas();
         },
     },
     {
@@ -214,27 +206,6 @@ const Row SETTINGS_ROWS[] = {
             run.chooseFromContactsMenu('a');
             run.answerContactDialog("", IDCANCEL);
             EXPECT_EQ(run.ring.readSettings(), "1\r\n0\r\ndave\r\nalice\r\n");
-        },
-    },
-    {
-        .name = "ReadOnlyFileIsNeverReplaced",
-        .given = {.settings = "1\r\n0\r\nalice\r\n",
-                  .before = [](Run& run) {
-                      SetFileAttributesW(run.ring.settingsPath().c_str(), FILE_ATTRIBUTE_READONLY);
-                  }},
-        .client = ATTACHED,
-        .act = [](Run& run) {
-            run.awaitLog("USERSTATUS ONLINE");
-            run.chooseFromContactsMenu('a');
-            const double confirmed = ClockMs();
-            run.answerContactDialog("dave", IDOK);
-            EXPECT_EQ(run.dismissMessageBox(), WRITE_FAILED);
-            EXPECT_LT(ClockMs() - confirmed, LOCK_WAIT_MS) << "refused at once";
-            run.exit(WRITE_FAILED);
-            const DWORD attributes = GetFileAttributesW(run.ring.settingsPath().c_str());
-            EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0);
-            EXPECT_EQ(run.ring.readSettings(), "1\r\n0\r\nalice\r\n");
-            EXPECT_FALSE(Exists(run.ring.settingsPath() + TEMPORARY));
         },
     },
 };

@@ -50,6 +50,7 @@ void CommandBox(Run& run)
     EXPECT_STREQ(left, "GET USERSTATUS") << "the command box is not cleared";
 }
 
+// Hidden and shown again every way the user can, then the taskbar restarts.
 void HideAndRestore(Run& run)
 {
     run.awaitVisible(true);
@@ -75,6 +76,16 @@ void HideAndRestore(Run& run)
     run.chooseFromTrayMenu('r');
     run.awaitVisible(true);
     EXPECT_EQ(run.ring.readSettings(), STALE) << "neither hiding nor restoring writes the settings";
+    NOTIFYICONDATAA icon{};
+    icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    icon.hWnd = dialog;
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &icon));
+    Shell_NotifyIconA(NIM_DELETE, &icon);
+    ASSERT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &icon));
+    SendMessageA(dialog, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &icon)) << "back with the taskbar";
+    SendMessageA(run.item(IDC_START_VIDEO), BM_CLICK, 0, 0);
+    run.exit(nullptr, true);
 }
 
 // The menu's command reaches the dialog after the menu has closed.
@@ -90,11 +101,15 @@ void ExpectWrittenNow(const Run& run, const std::vector<std::string>& contacts)
     run.ring.writeSettings(STALE);
 }
 
+// A call rings and is answered while the first contact is typed in.
 void AddContacts(Run& run)
 {
     run.awaitLog("USERSTATUS ONLINE");
     run.ring.writeSettings(STALE);
     run.chooseFromContactsMenu('a');
+    ASSERT_NE(run.contactDialog(), nullptr);
+    run.createFileBeside("ring");
+    run.awaitCommand("SET CALL 601 STATUS INPROGRESS");
     run.answerContactDialog("carol", IDOK);
     ExpectWrittenNow(run, {"alice", "carol"});
     for (const WPARAM dismiss : {WPARAM{IDCANCEL}, WPARAM{VK_ESCAPE}, WPARAM{SC_CLOSE}}) {
@@ -158,9 +173,18 @@ int DisplayDpi()
     return dpi;
 }
 
+RECT PlaceOf(HWND control)
+{
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
 // Each list's one column takes the share of its list it has at 96 DPI, where
-// nothing changes.
-void ColumnsKeepTheirShare(Run& run)
+// nothing changes; the controls follow the dialog's size, which cannot
+// shrink below the one it opened at.
+void Layout(Run& run)
 {
     run.awaitVisible(true);
     for (const int id : {IDC_CONTACTS, IDC_LOG}) {
@@ -177,26 +201,16 @@ void ColumnsKeepTheirShare(Run& run)
         EXPECT_NEAR(column / static_cast<double>(client.right),
                     LIST_COLUMN_WIDTH / static_cast<double>(LIST_WIDTH_AT_96_DPI), 0.005) << id;
     }
-}
-
-RECT PlaceOf(HWND control)
-{
-    RECT rect{};
-    GetWindowRect(control, &rect);
-    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
-void Resizing(Run& run)
-{
-    run.awaitVisible(true);
     HWND dialog = run.ring.dialog();
-    const int ids[] = {IDC_CONTACTS, IDC_LOG, IDC_HINT, IDC_COMMAND, IDC_SEND};
     // How each control's left, top, right and bottom follow the dialog's growth.
-    const int follows[][4] = {{0, 0, 1, 0}, {0, 0, 1, 1}, {0, 1, 0, 1}, {0, 1, 1, 1}, {1, 1, 1, 1}};
-    RECT opened[5];
-    for (int i = 0; i < 5; ++i) {
-        opened[i] = PlaceOf(run.item(ids[i]));
+    struct Control {
+        int id;
+        int follows[4];
+        RECT opened;
+    } controls[] = {{IDC_CONTACTS, {0, 0, 1, 0}, {}}, {IDC_LOG, {0, 0, 1, 1}, {}}, {IDC_HINT, {0, 1, 0, 1}, {}},
+                    {IDC_COMMAND, {0, 1, 1, 1}, {}}, {IDC_SEND, {1, 1, 1, 1}, {}}};
+    for (Control& control : controls) {
+        control.opened = PlaceOf(run.item(control.id));
     }
     RECT window{};
     GetWindowRect(dialog, &window);
@@ -205,16 +219,16 @@ void Resizing(Run& run)
     const int dx = 120;
     const int dy = 80;
     SetWindowPos(dialog, nullptr, 0, 0, width + dx, height + dy, SWP_NOMOVE | SWP_NOZORDER);
-    for (int i = 0; i < 5; ++i) {
-        const RECT expected{opened[i].left + follows[i][0] * dx, opened[i].top + follows[i][1] * dy,
-                            opened[i].right + follows[i][2] * dx, opened[i].bottom + follows[i][3] * dy};
-        const RECT placed = PlaceOf(run.item(ids[i]));
-        EXPECT_TRUE(EqualRect(&placed, &expected)) << "control " << ids[i];
+    for (const Control& c : controls) {
+        const RECT expected{c.opened.left + c.follows[0] * dx, c.opened.top + c.follows[1] * dy,
+                            c.opened.right + c.follows[2] * dx, c.opened.bottom + c.follows[3] * dy};
+        const RECT placed = PlaceOf(run.item(c.id));
+        EXPECT_TRUE(EqualRect(&placed, &expected)) << "control " << c.id;
     }
     SetWindowPos(dialog, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
-    for (int i = 0; i < 5; ++i) {
-        const RECT placed = PlaceOf(run.item(ids[i]));
-        EXPECT_TRUE(EqualRect(&placed, &opened[i])) << "control " << ids[i] << " back where it opened";
+    for (const Control& c : controls) {
+        const RECT placed = PlaceOf(run.item(c.id));
+        EXPECT_TRUE(EqualRect(&placed, &c.opened)) << "control " << c.id << " back where it opened";
     }
     RECT dragged{window.left, window.top, window.left + width / 2, window.top + height / 2};
     SendMessageA(dialog, WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&dragged));
@@ -226,40 +240,33 @@ void Resizing(Run& run)
     EXPECT_EQ(placed.bottom - placed.top, height);
 }
 
-std::vector<TaskbarCall> AddsFrom(const std::vector<TaskbarCall>& calls)
-{
-    std::vector<TaskbarCall> adds;
-    for (const TaskbarCall& call : calls) {
-        if (call.command == NIM_ADD) {
-            adds.push_back(call);
-        }
-    }
-    return adds;
-}
-
 // At logon the taskbar may refuse the icon for a while; the dialog is hidden
 // to the tray meanwhile, as a start with -m would leave it.
 void TaskbarNotReady(Run& run)
 {
     run.awaitVisible(true);
-    ASSERT_TRUE(WaitUntil([&] { return AddsFrom(run.taskbar->calls()).size() >= 2; },
-                          TRAY_RETRY_INTERVAL_MS + STEP_MS)) << "the add is tried again";
-    const std::vector<TaskbarCall> refused = AddsFrom(run.taskbar->calls());
+    const auto calls = [&run](const std::function<bool(const TaskbarCall&)>& keep) {
+        std::vector<TaskbarCall> kept;
+        for (const TaskbarCall& call : run.taskbar->calls()) {
+            if (keep(call)) {
+                kept.push_back(call);
+            }
+        }
+        return kept;
+    };
+    const auto add = [](const TaskbarCall& call) { return call.command == NIM_ADD; };
+    const auto taken = [](const TaskbarCall& call) { return call.taken; };
+    ASSERT_TRUE(WaitUntil([&] { return calls(add).size() >= 2; }, TRAY_RETRY_INTERVAL_MS + STEP_MS))
+        << "the add is tried again";
+    const std::vector<TaskbarCall> refused = calls(add);
     EXPECT_GE(refused[1].atMs - refused[0].atMs, TRAY_RETRY_INTERVAL_MS - 1.0);
     EXPECT_LT(refused[1].atMs - refused[0].atMs, TRAY_RETRY_INTERVAL_MS + LATE_MS);
     SendMessageA(run.ring.dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
     run.taskbar->takeIcons();
-    std::vector<DWORD> taken;
-    ASSERT_TRUE(WaitUntil([&] {
-        taken.clear();
-        for (const TaskbarCall& call : run.taskbar->calls()) {
-            if (call.taken) {
-                taken.push_back(call.command);
-            }
-        }
-        return taken.size() >= 2;
-    }, TRAY_RETRY_INTERVAL_MS + STEP_MS));
-    EXPECT_EQ(taken, (std::vector<DWORD>{NIM_ADD, NIM_MODIFY})) << "the icon, then the balloon for the hidden dialog";
+    ASSERT_TRUE(WaitUntil([&] { return calls(taken).size() >= 2; }, TRAY_RETRY_INTERVAL_MS + STEP_MS));
+    const std::vector<TaskbarCall> icons = calls(taken);
+    EXPECT_TRUE(icons.size() == 2 && icons[0].command == NIM_ADD && icons[1].command == NIM_MODIFY)
+        << "the icon, then the balloon for the hidden dialog";
 }
 
 const Row SHELL_ROWS[] = {
@@ -291,28 +298,10 @@ const Row SHELL_ROWS[] = {
         .expect = {.commands = {"GET USERSTATUS"}},
     },
     {
-        .name = "ClosingHidesInTheTrayAndEveryRestoreShowsTheDialogRestored",
+        .name = "ClosingHidesInTheTrayEveryRestoreShowsTheDialogAndTheIconComesBackWithTheTaskbarItsMenuExits",
         .given = {.settings = "0\r\n0\r\nalice\r\n"},
         .client = ATTACHED,
         .act = HideAndRestore,
-    },
-    {
-        .name = "TheTrayIconComesBackWithTheTaskbarAndItsMenuExits",
-        .given = {.settings = "0\r\n0\r\nalice\r\n"},
-        .client = ATTACHED,
-        .act = [](Run& run) {
-            run.awaitLog("USERSTATUS ONLINE");
-            NOTIFYICONDATAA icon{};
-            icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
-            icon.hWnd = run.ring.dialog();
-            ASSERT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &icon));
-            Shell_NotifyIconA(NIM_DELETE, &icon);
-            ASSERT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &icon));
-            SendMessageA(run.ring.dialog(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-            EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &icon)) << "back with the taskbar";
-            SendMessageA(run.item(IDC_START_VIDEO), BM_CLICK, 0, 0);
-            run.exit(nullptr, true);
-        },
     },
     {
         .name = "ATaskbarThatRefusesTheIconAtFirstGetsItLaterWithTheBalloon",
@@ -325,10 +314,13 @@ const Row SHELL_ROWS[] = {
         .act = TaskbarNotReady,
     },
     {
-        .name = "ContactsAreAddedThroughTheContactDialogAndWrittenAtOnce",
+        .name = "ContactsAreAddedThroughTheContactDialogWhileACallIsAnsweredAndWrittenAtOnce",
         .given = {.settings = "0\r\n0\r\nalice\r\n"},
-        .client = ATTACHED,
+        .client = std::string(ATTACHED)
+                  + "partner 601 alice\n" + Await("attached") + Await("file ring", 5 * STEP_MS) + Ring("601")
+                  + Await("command SET CALL 601 STATUS INPROGRESS", ANSWER_DELAY_MS),
         .act = AddContacts,
+        .expect = {.commands = {"GET CALL 601 PARTNER_HANDLE", "SET CALL 601 STATUS INPROGRESS"}},
     },
     {
         .name = "TheSelectedContactIsEditedOrDeletedAndWrittenAtOnce",
@@ -343,30 +335,9 @@ const Row SHELL_ROWS[] = {
         .act = ContactsMenuFromTheKeyboard,
     },
     {
-        .name = "ACallIsAnsweredWhileTheContactDialogIsOpen",
-        .given = {.settings = "0\r\n0\r\nbob\r\n"},
-        .client = std::string(ATTACHED)
-                  + "partner 601 bob\n" + Await("attached") + Await("file ring", 5 * STEP_MS) + Ring("601")
-                  + Await("command SET CALL 601 STATUS INPROGRESS", ANSWER_DELAY_MS),
-        .act = [](Run& run) {
-            run.awaitLog("USERSTATUS ONLINE");
-            run.chooseFromContactsMenu('a');
-            ASSERT_NE(run.contactDialog(), nullptr);
-            run.createFileBeside("ring");
-            run.awaitCommand("SET CALL 601 STATUS INPROGRESS");
-            run.answerContactDialog("", IDCANCEL);
-        },
-        .expect = {.commands = {"GET CALL 601 PARTNER_HANDLE", "SET CALL 601 STATUS INPROGRESS"}},
-    },
-    {
-        .name = "EachListsColumnKeepsItsShareOfTheListAtAnyScale",
+        .name = "ColumnsKeepTheirShareAndControlsFollowTheDialogsSizeWhichCannotShrinkAtAnyScale",
         .client = ATTACHED,
-        .act = ColumnsKeepTheirShare,
-    },
-    {
-        .name = "ControlsFollowTheDialogsSizeWhichCannotShrinkAtAnyScale",
-        .client = ATTACHED,
-        .act = Resizing,
+        .act = Layout,
     },
 };
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "link/SkypeCom.h"
@@ -29,12 +30,19 @@ LRESULT CALLBACK RecorderProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(hWnd, msg, wParam, lParam);
 }
 
+// A window that records what is relayed to it from now on.
+HWND NewRecorder()
+{
+    const HWND recorder = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    SetWindowLongPtrA(recorder, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecorderProc));
+    g_relayed.clear();
+    return recorder;
+}
+
 class LinkTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SetWindowLongPtrA(recorder, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecorderProc));
-        g_relayed.clear();
         client.acceptDiscoverOnlyFrom(GetCurrentProcessId());
         ASSERT_TRUE(client.start());
         ASSERT_TRUE(link.start());
@@ -50,7 +58,7 @@ protected:
         DestroyWindow(recorder);
     }
 
-    HWND recorder = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    HWND recorder = NewRecorder();
     StandinClient client{SilentlyAttachingScenario()};
     SkypeCom link;
 };
@@ -107,25 +115,33 @@ bool Pumped(const std::function<bool()>& done, DWORD timeoutMs)
 
 // Any answer ends the search for the client, a refusal and a question to its
 // user included: the timer's expiry, even one already queued when the answer
-// came, broadcasts no more.
-TEST(LinkDiscovery, AnyAnswerEndsTheSearch)
+// came, broadcasts no more. Until the client lets the program in, commands go
+// nowhere.
+TEST(LinkDiscovery, AnyAnswerIsLoggedAndEndsTheSearch)
 {
-    for (const LPARAM status : {ATTACH_REFUSED, ATTACH_PENDING_AUTHORIZATION, ATTACH_NOT_AVAILABLE, ATTACH_SUCCESS}) {
-        const HWND recorder = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-        SetWindowLongPtrA(recorder, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecorderProc));
-        Scenario answers;
-        answers.attach = {{AttachAnswer{static_cast<int32_t>(status), 0}}};
-        answers.user.clear();
-        StandinClient client(answers);
+    const std::pair<LPARAM, const char*> answers[] = {{ATTACH_REFUSED, "Skype Denied this App Access"},
+                                                      {ATTACH_PENDING_AUTHORIZATION, "Waiting for Skype to Accept this App..."},
+                                                      {ATTACH_NOT_AVAILABLE, "Skype is not signed-in"},
+                                                      {ATTACH_SUCCESS, "Connected to Skype"}};
+    for (const auto& [status, logged] : answers) {
+        const HWND recorder = NewRecorder();
+        Scenario scenario;
+        scenario.attach = {{AttachAnswer{static_cast<int32_t>(status), 0}}};
+        scenario.user.clear();
+        StandinClient client(scenario);
         client.acceptDiscoverOnlyFrom(GetCurrentProcessId());
         ASSERT_TRUE(client.start());
         SkypeCom link;
         ASSERT_TRUE(link.start());
         link.startDiscovery(recorder);
-        EXPECT_TRUE(Pumped([&] { return client.attachment().attachesSent == 1; }, 10000)) << status;
+        EXPECT_TRUE(Pumped([&] { return client.attachment().attachesSent == 1; }, 10000)) << logged;
         PostMessageA(link.m_hWnd, WM_TIMER, TIMER_DISCOVER, 0);
         // A broadcast reaches the client and is answered within milliseconds.
-        EXPECT_FALSE(Pumped([&] { return client.attachment().attachesSent > 1; }, 1000)) << status;
+        EXPECT_FALSE(Pumped([&] { return client.attachment().attachesSent > 1; }, 1000)) << logged;
+        ASSERT_FALSE(g_relayed.empty());
+        EXPECT_EQ(g_relayed.front(), logged);
+        link.sendCommand("GET USERSTATUS");
+        EXPECT_EQ(client.commands().size(), status == ATTACH_SUCCESS ? 1u : 0u) << logged;
         link.stop();
         DestroyWindow(recorder);
     }
@@ -136,9 +152,7 @@ TEST(LinkDiscovery, ATimerThatCannotBeSetSaysAtOnceThatNoClientAnswered)
 {
     const HWND foreign = GetDesktopWindow();
     ASSERT_EQ(SetTimer(foreign, TIMER_DISCOVER, DISCOVER_TIMEOUT_MS, nullptr), 0u);
-    const HWND recorder = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    SetWindowLongPtrA(recorder, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecorderProc));
-    g_relayed.clear();
+    const HWND recorder = NewRecorder();
     SkypeCom link;
     ASSERT_TRUE(link.start());
     link.m_hDialog = recorder;

@@ -11,7 +11,6 @@
 #include "settings/Settings.h"
 #include "state/AppState.h"
 #include "tools/harness/Harness.h"
-#include "ui/DlgLayout.h"
 #include "ui/ListView.h"
 
 namespace {
@@ -79,47 +78,6 @@ TEST(MainDialog, ListsPaintAfterLoadingAndAfterABurstAndTheTrayRecordHoldsTheIco
     DestroyWindow(dialog);
     g_app.skype.stop();
     DeleteFileW(SettingsPath().text);
-}
-
-DlgLayout g_layout;
-
-INT_PTR CALLBACK LayoutProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    g_layout.onMessage(hDlg, msg, wParam, lParam);
-    return msg == WM_INITDIALOG;
-}
-
-// The platform may call a dialog procedure with another floating-point state
-// than main() has; only in extended precision do 15x1 and 41x1 controls that
-// keep their aspect come out 14 wide and 0 high (in double: 15 and 1).
-TEST(Layout, AspectCodesUseExtendedPrecisionInTheDialogProcedure)
-{
-    const HWND dialog =
-        CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), nullptr, LayoutProc, 0);
-    ASSERT_NE(dialog, nullptr);
-    const struct {
-        SIZE registered;
-        int32_t horzCode;
-        int32_t vertCode;
-        SIZE placed;
-    } cases[] = {
-        {{15, 1}, ANCHOR_KEEP_ASPECT, ANCHOR_FIXED, {14, 1}},
-        {{41, 1}, ANCHOR_FIXED, ANCHOR_KEEP_ASPECT, {41, 0}},
-    };
-    HWND children[2] = {};
-    for (int i = 0; i < 2; ++i) {
-        children[i] = CreateWindowExA(0, "STATIC", "", WS_CHILD, 10, 10 + 20 * i, cases[i].registered.cx,
-                                      cases[i].registered.cy, dialog, nullptr, GetModuleHandleA(nullptr), nullptr);
-        g_layout.addControl(children[i], cases[i].horzCode, cases[i].vertCode, TRUE);
-    }
-    SetWindowPos(dialog, nullptr, 0, 0, 700, 600, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    for (int i = 0; i < 2; ++i) {
-        RECT placed;
-        GetWindowRect(children[i], &placed);
-        EXPECT_EQ(placed.right - placed.left, cases[i].placed.cx) << i;
-        EXPECT_EQ(placed.bottom - placed.top, cases[i].placed.cy) << i;
-    }
-    DestroyWindow(dialog);
 }
 
 }  // namespace

@@ -8,40 +8,6 @@
 
 namespace {
 
-const std::string kRinging = " STATUS RINGING";
-
-struct RingCase { std::string message; bool ringing; std::string id; };  // id empty: none extracted
-const RingCase kRingCases[] = {
-    {"CALL 7 STATUS RINGING", true, "7"},
-    {"CALL  STATUS RINGING", false, ""},
-    {"", false, ""},
-    {"CALL502 STATUS RINGING", false, ""},
-    {"CALL 502STATUS RINGING", false, ""},
-    {" CALL 502 STATUS RINGING", false, ""},
-    {"CALL 12 34 STATUS RINGING", true, "12 34"},
-    {"CALL   STATUS RINGING", true, " "},
-    {"CALL 5 STATUS RINGING STATUS RINGING", true, "5 STATUS RINGING"},
-    {"CALL CALL 9 STATUS RINGING", true, "CALL 9"},
-    {"CALL " + std::string(CALL_ID_SIZE - 1, 'a') + kRinging, true, std::string(CALL_ID_SIZE - 1, 'a')},
-    {"CALL " + std::string(CALL_ID_SIZE, 'a') + kRinging, true, ""},
-};
-
-TEST(CallTexts, RingingNotificationAndItsIdentifier)
-{
-    for (const RingCase& c : kRingCases) {
-        SCOPED_TRACE(c.message.substr(0, 40) + " (" + std::to_string(c.message.size()) + " bytes)");
-        EXPECT_EQ(IsRingingNotification(c.message.c_str()), c.ringing);
-        char id[CALL_ID_SIZE];
-        std::memset(id, 'x', sizeof(id));
-        ASSERT_EQ(ExtractRingingCallId(c.message.c_str(), id), !c.id.empty());
-        if (!c.id.empty()) {
-            EXPECT_EQ(std::string(id, c.id.size()), c.id);
-            EXPECT_EQ(std::string(id + c.id.size(), sizeof(id) - c.id.size()),
-                      std::string(sizeof(id) - c.id.size(), '\0'));
-        }
-    }
-}
-
 struct FormatCase { const char* format; std::string first; std::string second; bool fits; std::string text; };
 const FormatCase kFormatCases[] = {
     {"<%s|%s>", "1 2", "", true, "<1 2|>"},

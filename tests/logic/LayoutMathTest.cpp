@@ -68,20 +68,6 @@ TEST(LayoutMath, FirstFollowerFollowsTheLastControlOfThePreviousRelayout)
     EXPECT_EQ(Tie(next), std::make_tuple(200, 50, 140, 175, true));
 }
 
-TEST(LayoutMath, ShrinkingAndGrowingBackRestoresTheRegisteredRectangle)
-{
-    for (const LayoutRect& r : {kControl, LayoutRect{3, 7, 44, 8}, LayoutRect{-4, -9, 0, 0}}) {
-        for (int32_t horz = ANCHOR_FIXED; horz <= ANCHOR_HALF_MOVE; ++horz) {
-            for (int32_t vert = ANCHOR_FIXED; vert <= ANCHOR_HALF_MOVE; ++vert) {
-                FollowState follow{};
-                PlaceLayoutItem(r, horz, vert, -7, -3, follow);
-                const LayoutPlacement p = PlaceLayoutItem(r, horz, vert, 0, 0, follow);
-                EXPECT_EQ(Tie(LayoutRect{p.x, p.y, p.x + p.w, p.y + p.h}), Tie(r)) << horz << "," << vert;
-            }
-        }
-    }
-}
-
 struct SizingCase { int32_t minWidth; int32_t minHeight; int32_t edge; LayoutRect proposed; LayoutRect expected; };
 const SizingCase kSizingCases[] = {
     {300, 200, 1, {100, 100, 350, 250}, {50, 100, 350, 300}},

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/SettingsFormat.h"
+#include "tests/support/Utf16Bytes.h"
 
 namespace {
 
@@ -19,18 +20,6 @@ SettingsData ParseExact(const std::string& text)
     std::unique_ptr<char[]> exact(new char[text.size() + (text.empty() ? 1 : 0)]);
     std::memcpy(exact.get(), text.data(), text.size());
     return ParseSettingsText(exact.get(), text.size());
-}
-
-// The bytes of `text` in UTF-16 with its byte-order mark.
-std::string Utf16(const std::u16string& text, bool bigEndian)
-{
-    std::string bytes;
-    for (const char16_t unit : u"\uFEFF" + text) {
-        const char high = static_cast<char>(unit >> 8);
-        const char low = static_cast<char>(unit & 0xFF);
-        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
-    }
-    return bytes;
 }
 
 constexpr SettingsEncoding UTF8 = SettingsEncoding::Utf8;
@@ -68,12 +57,12 @@ const ParseCase kParseCases[] = {
     {"0\r\n0\r\n" + LongCyrillic() + "\r\n", 0, 0, {LongCyrillic()}, UTF8},
     // UTF-16 in either byte order, as far as its first NUL character; a half
     // surrogate pair is replaced, an odd last byte left out.
-    {Utf16(u"1\r\n1\r\nZo\u00EB\r\n\U0001F600 x\r\n", false), 1, 1, {"Zo\xC3\xAB", "\xF0\x9F\x98\x80 x"}, UTF8},
-    {Utf16(u"1\r\n0\r\nZo\u00EB\r\n\U0001F600 x", true), 1, 0, {"Zo\xC3\xAB", "\xF0\x9F\x98\x80 x"}, UTF8},
-    {Utf16(u"0\r\n1\r\nbob", false) + std::string(2, '\0') + Utf16(u"carol", false), 0, 1, {"bob"}, UTF8},
-    {Utf16(u"0\r\n1\r\na\xD800\r\n\xDC00" u"b\r\nc\xD83D", true), 0, 1,
+    {Utf16Bytes(u"1\r\n1\r\nZo\u00EB\r\n\U0001F600 x\r\n"), 1, 1, {"Zo\xC3\xAB", "\xF0\x9F\x98\x80 x"}, UTF8},
+    {Utf16Bytes(u"1\r\n0\r\nZo\u00EB\r\n\U0001F600 x", true), 1, 0, {"Zo\xC3\xAB", "\xF0\x9F\x98\x80 x"}, UTF8},
+    {Utf16Bytes(u"0\r\n1\r\nbob") + std::string(2, '\0') + Utf16Bytes(u"carol"), 0, 1, {"bob"}, UTF8},
+    {Utf16Bytes(u"0\r\n1\r\na\xD800\r\n\xDC00" u"b\r\nc\xD83D", true), 0, 1,
      {"a\xEF\xBF\xBD", "\xEF\xBF\xBD" "b", "c\xEF\xBF\xBD"}, UTF8},
-    {Utf16(u"1\r\n1\r\nbob", false) + "x", 1, 1, {"bob"}, UTF8},
+    {Utf16Bytes(u"1\r\n1\r\nbob") + "x", 1, 1, {"bob"}, UTF8},
     {"\xFF\xFE", 0, 0, {}, UTF8},
     // The code page's bytes, as the program wrote them before, and anything
     // else that is not UTF-8, a mark before it or not: taken as they are.
