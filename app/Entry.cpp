@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "state/AppState.h"
+#include "win/UniqueHandle.h"
 
 namespace {
 
@@ -11,18 +12,13 @@ constexpr int ARGUMENT_BUFFER_SIZE = 1024;
 bool FirstArgumentIsStartHidden()
 {
     int count = 0;
-    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (args == nullptr) {
+    const Unique<LocalBlock<LPWSTR*>> args(CommandLineToArgvW(GetCommandLineW(), &count));
+    if (!args || count < 2) {
         return false;
     }
-    bool hidden = false;
-    if (count >= 2) {
-        char first[ARGUMENT_BUFFER_SIZE] = {};
-        WideCharToMultiByte(CP_ACP, 0, args[1], -1, first, ARGUMENT_BUFFER_SIZE - 1, nullptr, nullptr);
-        hidden = first[0] == '-' && first[1] == 'm' && first[2] == '\0';
-    }
-    LocalFree(args);
-    return hidden;
+    char first[ARGUMENT_BUFFER_SIZE] = {};
+    WideCharToMultiByte(CP_ACP, 0, args.get()[1], -1, first, ARGUMENT_BUFFER_SIZE - 1, nullptr, nullptr);
+    return first[0] == '-' && first[1] == 'm' && first[2] == '\0';
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "app/LogView.h"
 #include "res/resource.h"
 #include "state/AppState.h"
+#include "win/UniqueHandle.h"
 
 namespace {
 
@@ -69,9 +70,8 @@ POINT SelectedRowPoint()
 void TrackMenu(HMENU (*build)(), POINT at)
 {
     SetForegroundWindow(g_app.mainDialog);
-    HMENU menu = build();
-    TrackPopupMenu(menu, 0, at.x, at.y, 0, g_app.mainDialog, nullptr);
-    DestroyMenu(menu);
+    const UniqueMenu menu(build());
+    TrackPopupMenu(menu.get(), 0, at.x, at.y, 0, g_app.mainDialog, nullptr);
     PostMessageA(g_app.mainDialog, WM_NULL, 0, 0);
 }
 

@@ -3,15 +3,17 @@
 
 #include <windows.h>
 
-// The one owner of a kernel handle: closed when the owner goes or is given
-// another. Null and INVALID_HANDLE_VALUE both mean none, as the creating
-// calls return one or the other on failure.
-class UniqueHandle {
+// The one owner of a handle: released when the owner goes or is given
+// another. `Kind` says what counts as none and how the handle is released.
+template <typename Kind>
+class Unique {
 public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE handle) : m_handle(handle) {}
-    ~UniqueHandle() { close(); }
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept
+    using Handle = typename Kind::Handle;
+
+    Unique() = default;
+    explicit Unique(Handle handle) : m_handle(handle) {}
+    ~Unique() { close(); }
+    Unique& operator=(Unique&& other) noexcept
     {
         if (this != &other) {
             close();
@@ -20,22 +22,47 @@ public:
         }
         return *this;
     }
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    Unique(const Unique&) = delete;
+    Unique& operator=(const Unique&) = delete;
 
-    HANDLE get() const { return m_handle; }
-    explicit operator bool() const { return m_handle != nullptr && m_handle != INVALID_HANDLE_VALUE; }
-    // False only when CloseHandle failed, which for a file written through
+    Handle get() const { return m_handle; }
+    explicit operator bool() const { return Kind::held(m_handle); }
+    // False only when the release failed, which for a file written through
     // the cache can mean that its data never reached the disk.
     bool close()
     {
-        const bool closed = !*this || CloseHandle(m_handle) != 0;
+        const bool closed = !*this || Kind::release(m_handle);
         m_handle = nullptr;
         return closed;
     }
 
 private:
-    HANDLE m_handle = nullptr;
+    Handle m_handle = nullptr;
 };
+
+// Null and INVALID_HANDLE_VALUE both mean none, as the creating calls return
+// one or the other on failure.
+struct KernelHandle {
+    using Handle = HANDLE;
+    static bool held(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+    static bool release(HANDLE handle) { return CloseHandle(handle) != 0; }
+};
+
+struct MenuHandle {
+    using Handle = HMENU;
+    static bool held(HMENU menu) { return menu != nullptr; }
+    static bool release(HMENU menu) { return DestroyMenu(menu) != 0; }
+};
+
+// A block the system allocated for the caller, such as an argument list.
+template <typename Pointer>
+struct LocalBlock {
+    using Handle = Pointer;
+    static bool held(Pointer block) { return block != nullptr; }
+    static bool release(Pointer block) { return LocalFree(block) == nullptr; }
+};
+
+using UniqueHandle = Unique<KernelHandle>;
+using UniqueMenu = Unique<MenuHandle>;
 
 #endif
