@@ -124,13 +124,15 @@ const Row CALL_ROWS[] = {
         .client = std::string(ATTACHED)
                   + Await("attached")
                   + "notify call 11 STATUS RINGING\nnotify CALL 12 STATUS RINGINX\n"
-                    "notify CALL 13 STATUS RINGING \nnotify CALL 14 status ringing\nnotify CALL  STATUS RINGING\n"
+                    "notify CALL 13 STATUS RINGING \nnotify CALL 14 status ringing\n"
                     "foreign CALL 15 STATUS RINGING\nnonul USER friend.9 ONLINESTATUS AWAY\n"
                     "notify CALL " + TOO_LONG_ID + " STATUS RINGING\n"
                     "notify CALL " + FAR_TOO_LONG_ID + " STATUS RINGING\n"
                     "notify CALL " + FAR_TOO_LONG_ID + " PARTNER_HANDLE alice\n"
                     "notify CALL " + LONGEST_ID + " STATUS RINGING\n"
                   + Await("command GET CALL " + LONGEST_ID + " PARTNER_HANDLE")
+                  // No identifier at all: the call that rings stays the one.
+                  + "notify CALL  STATUS RINGING\n"
                   + "notify CALL " + LONGEST_ID + " PARTNER_HANDLE alice\n"
                   + Await("command SET CALL " + LONGEST_ID + " STATUS INPROGRESS", ANSWERED_MS),
         .expect = {
