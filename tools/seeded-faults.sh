@@ -19,23 +19,21 @@ while [ $# -gt 0 ]; do
     *) break ;;
   esac
 done
-list="$tree/tests/seeded-faults.txt"
 # A test program stops at its first failing test: one is enough.
 export GTEST_FAIL_FAST=1
 scratch="$work/src"
 logs="$work/logs"
-faults=(perl "$here/tools/seeded-faults.pl" "$list")
+pristine="$work/pristine"
 
-# A fresh copy of the tree to be tested, without its build trees.
+# A fresh copy of the tree to be tested, without its build trees; the run
+# takes its list and its sources from the copy, so the tree may change
+# meanwhile. The copy is dated now: whatever an earlier build made from a
+# fault (a run stopped while one was in, or one put in by hand) is rebuilt.
 rm -rf "$scratch"
 mkdir -p "$scratch" "$logs"
-tar -C "$tree" --exclude=./build --exclude=./.git --exclude=./dist -cf - . | tar -C "$scratch" -xf -
+tar -C "$tree" --exclude=./build --exclude=./.git --exclude=./dist -cf - . | tar -C "$scratch" -m -xf -
+faults=(perl "$here/tools/seeded-faults.pl" "$scratch/tests/seeded-faults.txt")
 "${faults[@]}" check "$scratch" >/dev/null || { "${faults[@]}" check "$scratch"; exit 2; }
-# The copy keeps the sources' times. A run stopped while a fault was in left
-# that file's build newer than its source: date the source now, so it is
-# rebuilt without the fault.
-applied="$work/applied"
-[ -f "$applied" ] && touch "$scratch/$(cat "$applied")"
 
 configure() {
   cmake -S "$scratch" -B "$work/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null &&
@@ -83,7 +81,7 @@ for n in "${selected[@]}"; do
   file="${what%%:*}"
   log="$logs/fault-$n.log"
   started=$SECONDS
-  echo "$file" >"$applied"
+  cp "$scratch/$file" "$pristine"
   "${faults[@]}" apply "$n" "$scratch" || exit 2
   if ! build "$log"; then
     verdict="invalid (does not build)"
@@ -98,11 +96,8 @@ for n in "${selected[@]}"; do
       missed_list+=("$n")
     fi
   fi
-  cp "$tree/$file" "$scratch/$file"
-  rm -f "$applied"
+  cp "$pristine" "$scratch/$file"
   printf '%3s %-7s %s  [%s, %ds]\n' "$n" "${verdict%% *}" "$what" "$verdict" $((SECONDS - started))
 done
-# Leave the scratch build as the tree is, so a later run starts from it.
-build "$logs/restore.log" >/dev/null 2>&1 || true
 [ ${#missed_list[@]} -gt 0 ] && echo "missed: ${missed_list[*]}"
 echo "$caught caught, $missed missed"
