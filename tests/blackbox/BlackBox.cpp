@@ -156,13 +156,6 @@ void Check(const Row& row, Run& run)
     }
 }
 
-std::wstring EditText(HWND edit)
-{
-    wchar_t text[1024] = {};
-    SendMessageW(edit, WM_GETTEXT, sizeof(text) / sizeof(text[0]), reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
 // Empties `edit`, then types `text` (UTF-8) into it character by character,
 // as a keyboard does; returns once the box shows it.
 void TypeInto(HWND edit, const std::string& text)
@@ -176,6 +169,13 @@ void TypeInto(HWND edit, const std::string& text)
 }
 
 }  // namespace
+
+std::wstring EditText(HWND edit)
+{
+    wchar_t text[1024] = {};
+    SendMessageW(edit, WM_GETTEXT, sizeof(text) / sizeof(text[0]), reinterpret_cast<LPARAM>(text));
+    return text;
+}
 
 std::shared_ptr<void> Hold(const std::wstring& path)
 {

@@ -96,6 +96,8 @@ struct Row {
     Expected expect = {};
 };
 
+std::wstring EditText(HWND edit);
+
 // An open handle that shares nothing: the file can be neither read nor
 // replaced while it is held, until the last copy goes.
 std::shared_ptr<void> Hold(const std::wstring& path);

@@ -12,19 +12,7 @@
 namespace {
 
 const std::string LONG_NAME(ROW_TEXT_MAX_UNITS, 'n');
-
-// The client sends each line synchronously, so once it has sent the last one
-// Ringlock has logged them all.
-void ExpectLastHundred(Run& run, uint32_t lines)
-{
-    ASSERT_TRUE(run.client.waitFor("==", "burst of " + std::to_string(lines) + " done", 9 * STEP_MS));
-    std::vector<std::string> expected;
-    for (uint32_t i = lines - LOG_MAX_ROWS; i < lines; ++i) {
-        expected.push_back(BackgroundLine(i));
-    }
-    EXPECT_EQ(run.ring.logLines(), expected);
-    run.createFileBeside("go");
-}
+constexpr uint32_t BURST_LINES = 2000;
 
 // A client still starting at logon misses the first broadcast and never
 // announces itself.
@@ -95,10 +83,21 @@ const Row LINK_ROWS[] = {
     {
         .name = "HiddenProgramAbsorbs2000LinesKeepsTheLast100ThenAnswers",
         .given = {.settings = "0\r\n0\r\n" + LONG_NAME + "\r\n", .arguments = "-m"},
-        .client = std::string(ATTACHED) + "partner 501 " + LONG_NAME + "\n" + Await("attached") + "burst 2000\n"
+        .client = std::string(ATTACHED) + "partner 501 " + LONG_NAME + "\n" + Await("attached")
+                  + "burst " + std::to_string(BURST_LINES) + "\n"
                   + Await("file go", 5 * STEP_MS) + Ring("501")
                   + Await("command SET CALL 501 STATUS INPROGRESS", ANSWER_DELAY_MS),
-        .act = [](Run& run) { ExpectLastHundred(run, 2000); },
+        // The client sends each line synchronously, so once it has sent the
+        // last one Ringlock has logged them all.
+        .act = [](Run& run) {
+            ASSERT_TRUE(run.client.waitFor("==", "burst of " + std::to_string(BURST_LINES) + " done", 9 * STEP_MS));
+            std::vector<std::string> lastHundred;
+            for (uint32_t i = BURST_LINES - LOG_MAX_ROWS; i < BURST_LINES; ++i) {
+                lastHundred.push_back(BackgroundLine(i));
+            }
+            EXPECT_EQ(run.ring.logLines(), lastHundred);
+            run.createFileBeside("go");
+        },
         .expect = {.commands = {"GET CALL 501 PARTNER_HANDLE", "SET CALL 501 STATUS INPROGRESS"}},
     },
 };

@@ -26,14 +26,6 @@ std::string ManyContacts()
     return contacts;
 }
 
-// What the log says of a settings file that another program held all
-// through the start.
-std::string UnreadLine(const Run& run)
-{
-    return "Could not read config file " + run.ring.folder() +
-           "\\Ringlock.ini (error 32); it will not be overwritten until it has been read";
-}
-
 bool Exists(const std::wstring& path)
 {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -197,7 +189,8 @@ const Row SETTINGS_ROWS[] = {
                   .before = [](Run& run) { run.held = Hold(run.ring.settingsPath()); }},
         .client = ATTACHED,
         .act = [](Run& run) {
-            run.awaitLog(UnreadLine(run));
+            run.awaitLog("Could not read config file " + run.ring.folder()
+                         + "\\Ringlock.ini (error 32); it will not be overwritten until it has been read");
             AddDave(run);
             EXPECT_EQ(run.dismissMessageBox(),
                       "Could not read config file, so it was not overwritten!\r\n"

@@ -45,9 +45,7 @@ void CommandBox(Run& run)
     SendMessageA(run.item(IDC_SEND), BM_CLICK, 0, 0);
     run.awaitCommand("GET USERSTATUS");
     run.awaitLog("ERROR 2 Unknown command");
-    char left[64] = {};
-    SendMessageA(edit, WM_GETTEXT, sizeof(left), reinterpret_cast<LPARAM>(left));
-    EXPECT_STREQ(left, "GET USERSTATUS") << "the command box is not cleared";
+    EXPECT_EQ(EditText(edit), L"GET USERSTATUS") << "the command box is not cleared";
 }
 
 // Hidden and shown again every way the user can, then the taskbar restarts.
@@ -128,9 +126,7 @@ void EditAndDeleteContacts(Run& run)
     run.ring.writeSettings(STALE);
     run.selectContact(0);
     run.chooseFromContactsMenu('e');
-    char shown[64] = {};
-    GetDlgItemTextA(run.contactDialog(), IDC_COMMAND, shown, sizeof(shown));
-    EXPECT_STREQ(shown, "alice") << "the dialog opens with the contact";
+    EXPECT_EQ(EditText(GetDlgItem(run.contactDialog(), IDC_COMMAND)), L"alice") << "the dialog opens with the contact";
     run.answerContactDialog("alicia", VK_RETURN);
     ExpectWrittenNow(run, {"alicia", "bob", "carol"});
     run.selectContact(0);

@@ -47,7 +47,6 @@ const MatchCase kMatchCases[] = {
     {"CALL " + kLongId + " PARTNER_HANDLE " + kFittingContact, kLongId, kFittingContact.c_str(), true},
     {"CALL " + kLongId + " PARTNER_HANDLE " + kLongContact, kLongId, kLongContact.c_str(), false},
     {("CALL " + kLongId + " PARTNER_HANDLE " + kLongContact).substr(0, 519), kLongId, kLongContact.c_str(), false},
-    {"", kLongId, kLongContact.c_str(), false},
 };
 
 TEST(CallTexts, NotificationsMatchOnlyTheirWholeText)
