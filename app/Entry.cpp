@@ -12,7 +12,7 @@ constexpr int ARGUMENT_BUFFER_SIZE = 1024;
 bool FirstArgumentIsStartHidden()
 {
     int count = 0;
-    const Unique<LocalBlock<LPWSTR*>> args(CommandLineToArgvW(GetCommandLineW(), &count));
+    const UniqueArguments args(CommandLineToArgvW(GetCommandLineW(), &count));
     if (!args || count < 2) {
         return false;
     }

@@ -54,15 +54,15 @@ struct MenuHandle {
     static bool release(HMENU menu) { return DestroyMenu(menu) != 0; }
 };
 
-// A block the system allocated for the caller, such as an argument list.
-template <typename Pointer>
-struct LocalBlock {
-    using Handle = Pointer;
-    static bool held(Pointer block) { return block != nullptr; }
-    static bool release(Pointer block) { return LocalFree(block) == nullptr; }
+// The argument list CommandLineToArgvW allocates for the caller.
+struct ArgumentList {
+    using Handle = LPWSTR*;
+    static bool held(LPWSTR* list) { return list != nullptr; }
+    static bool release(LPWSTR* list) { return LocalFree(list) == nullptr; }
 };
 
 using UniqueHandle = Unique<KernelHandle>;
 using UniqueMenu = Unique<MenuHandle>;
+using UniqueArguments = Unique<ArgumentList>;
 
 #endif
