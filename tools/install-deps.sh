@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Brings the Debian packages the build, the tests, the demo and the download
-# need. Cheap when everything is present: dpkg is asked first, apt only when
+# Brings the Debian packages that make test, demo, bench, dist and faults
+# run. Cheap when everything is present: dpkg is asked first, apt only when
 # something is missing. Where the machine runs 32-bit programs, also the i386
 # architecture and wine32, so that the shipped 32-bit program can be tested.
 set -euo pipefail
@@ -16,6 +16,9 @@ packages=(
   wine64 fonts-wine xvfb xauth
   imagemagick
   zip unzip
+  # The check of what the built programs declare to Windows, and the
+  # benchmark's line about the machine (free).
+  python3 procps
 )
 
 installed() {
