@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr UINT BALLOON_TIMEOUT_MS = 5000;
-
 void CopyText(char* destination, size_t size, const char* text)
 {
     lstrcpynA(destination, text, static_cast<int>(size));
@@ -94,8 +92,8 @@ void ShowDueBalloon()
     record.uTimeout = BALLOON_TIMEOUT_MS;
     record.uFlags = NIF_INFO;
     record.dwInfoFlags = NIIF_INFO;
-    CopyText(record.szInfoTitle, sizeof(record.szInfoTitle), "Still Running");
-    CopyText(record.szInfo, sizeof(record.szInfo), "Ringlock is Still Running\nin the System Tray");
+    CopyText(record.szInfoTitle, sizeof(record.szInfoTitle), BALLOON_TITLE);
+    CopyText(record.szInfo, sizeof(record.szInfo), BALLOON_TEXT);
     Shell_NotifyIconA(NIM_MODIFY, &record);
 }
 

@@ -18,6 +18,10 @@ constexpr UINT_PTR TIMER_TRAY_RETRY = 22;
 constexpr UINT TRAY_RETRY_INTERVAL_MS = 4000;
 constexpr int TRAY_RETRY_LIMIT = 30;
 constexpr char TASKBAR_CREATED_MESSAGE[] = "TaskbarCreated";
+// The balloon that says the closed dialog still runs in the tray.
+constexpr char BALLOON_TITLE[] = "Still Running";
+constexpr char BALLOON_TEXT[] = "Ringlock is Still Running\nin the System Tray";
+constexpr UINT BALLOON_TIMEOUT_MS = 5000;
 constexpr char TRAY_NOT_RETRIED_TEXT[] =
     "Could not put Ringlock in the notification area; it is put there when the taskbar restarts";
 

@@ -13,15 +13,15 @@ const char* AttachStatusLine(int32_t status)
 {
     switch (status) {
     case ATTACH_SUCCESS:
-        return "Connected to Skype";
+        return CONNECTED_TEXT;
     case ATTACH_REFUSED:
-        return "Skype Denied this App Access";
+        return DENIED_TEXT;
     case ATTACH_NOT_AVAILABLE:
-        return "Skype is not signed-in";
+        return NOT_SIGNED_IN_TEXT;
     case ATTACH_API_AVAILABLE:
-        return "Skype is now signed-in, and is avaliable";
+        return AVAILABLE_TEXT;
     default:
-        return "Unknown Skype message";
+        return UNKNOWN_STATUS_TEXT;
     }
 }
 
@@ -40,8 +40,8 @@ LRESULT SkypeCom::handleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPara
         m_searching = false;
         KillTimer(hWnd, TIMER_DISCOVER);
         if (status == ATTACH_PENDING_AUTHORIZATION) {
-            notifyDialog("Waiting for Skype to Accept this App...", LINK_TEXT_STATUS);
-            notifyDialog("  It may take up to 10sec for skype to notify you", LINK_TEXT_STATUS);
+            notifyDialog(WAITING_TEXT, LINK_TEXT_STATUS);
+            notifyDialog(WAITING_HINT_TEXT, LINK_TEXT_STATUS);
             return 1;
         }
         if (status == ATTACH_SUCCESS) {

@@ -37,10 +37,18 @@ constexpr LPARAM ATTACH_REFUSED = 2;
 constexpr LPARAM ATTACH_NOT_AVAILABLE = 3;
 constexpr LPARAM ATTACH_API_AVAILABLE = 0x8001;
 
-// Status lines of the link's own, beside those of the attach statuses.
-constexpr const char* NOT_DELIVERED_TEXT = "Skype is not responding, the command was not delivered";
-constexpr const char* CLIENT_CLOSED_TEXT = "Skype has closed";
-constexpr const char* NOT_RUNNING_TEXT = "Skype is not running, you need to start Skype";
+// The status lines the link logs: one for each attach status, then those of
+// its own.
+constexpr char CONNECTED_TEXT[] = "Connected to Skype";
+constexpr char WAITING_TEXT[] = "Waiting for Skype to Accept this App...";
+constexpr char WAITING_HINT_TEXT[] = "  It may take up to 10sec for skype to notify you";
+constexpr char DENIED_TEXT[] = "Skype Denied this App Access";
+constexpr char NOT_SIGNED_IN_TEXT[] = "Skype is not signed-in";
+constexpr char AVAILABLE_TEXT[] = "Skype is now signed-in, and is avaliable";
+constexpr char UNKNOWN_STATUS_TEXT[] = "Unknown Skype message";
+constexpr char NOT_DELIVERED_TEXT[] = "Skype is not responding, the command was not delivered";
+constexpr char CLIENT_CLOSED_TEXT[] = "Skype has closed";
+constexpr char NOT_RUNNING_TEXT[] = "Skype is not running, you need to start Skype";
 
 extern const char* const DISCOVER_MESSAGE_NAME;  // "SkypeControlAPIDiscover"
 extern const char* const ATTACH_MESSAGE_NAME;    // "SkypeControlAPIAttach"

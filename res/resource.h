@@ -2,9 +2,9 @@
 #define RINGLOCK_RES_RESOURCE_H
 
 // Shared by the resource script and the code, so plain #defines only.
-// The dialogs' captions; a running program is found by the first.
-#define MAIN_DIALOG_TITLE "Skype Ringlock"
-#define CONTACT_DIALOG_TITLE "Ringlock Contact"
+// The dialogs' captions; the code names them in app/MainDialog.h.
+#define MAIN_DIALOG_CAPTION "Skype Ringlock"
+#define CONTACT_DIALOG_CAPTION "Ringlock Contact"
 
 #define IDD_MAIN 101
 #define IDD_CONTACT 102

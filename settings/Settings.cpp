@@ -19,10 +19,6 @@ namespace {
 constexpr DWORD MODULE_PATH_SIZE = 1023;
 constexpr DWORD FILE_CHUNK = 1u << 20;
 constexpr UINT MESSAGE_STYLE = MB_OK | MB_ICONEXCLAMATION | MB_TOPMOST;
-constexpr char WRITE_FAILED_TEXT[] = "Could not open config file for writing!";
-constexpr char NOT_OVERWRITTEN_TEXT[] =
-    "Could not read config file, so it was not overwritten!\r\n"
-    "Close any program that has it open; the next save will try again.";
 constexpr wchar_t TEMPORARY_SUFFIX[] = L".tmp";
 static_assert(SETTINGS_PATH_SIZE >= MODULE_PATH_SIZE + sizeof(".ini") - 1 + sizeof(TEMPORARY_SUFFIX) / sizeof(wchar_t),
               "the settings file's and the temporary file's paths always fit");

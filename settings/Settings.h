@@ -24,8 +24,13 @@ constexpr DWORD LOCK_RETRY_DELAY_MS = 100;
 constexpr DWORD LOCK_WAIT_MS = (LOCK_ATTEMPTS - 1) * LOCK_RETRY_DELAY_MS;
 
 enum class OnSaveFailure { ShowMessage, StaySilent };
-// The caption of the message box a failed save shows.
+// The message box a failed save shows: its caption, and its text when the
+// file could not be written, or when it was not read and so not overwritten.
 constexpr char SETTINGS_MESSAGE_CAPTION[] = "Error";
+constexpr char WRITE_FAILED_TEXT[] = "Could not open config file for writing!";
+constexpr char NOT_OVERWRITTEN_TEXT[] =
+    "Could not read config file, so it was not overwritten!\r\n"
+    "Close any program that has it open; the next save will try again.";
 
 // Both work on g_app's main dialog check boxes and contacts list view.
 void LoadSettings();

@@ -1,0 +1,89 @@
+// What a user, the calling client or a media player can observe of Ringlock:
+// its delays, limits, ids, names and texts, each written down once from what
+// the program is meant to do (and where an issue settled a value, from that
+// decision), never taken from the program. Rows, stand-ins, the demo's report
+// and the benchmark take their expectations from here; ContractTest compares
+// each value once with the program's own, which has the same name.
+//
+// Each value is one line CONTRACT(name, value). Included as it is, the file
+// declares each as a constant in namespace contract (by including itself with
+// CONTRACT defined); a file that defines CONTRACT first gets the list alone.
+#ifndef CONTRACT
+#ifndef RINGLOCK_TESTS_CONTRACT_H
+#define RINGLOCK_TESTS_CONTRACT_H
+#define CONTRACT(name, value) constexpr auto name = value;
+namespace contract {
+#include "tests/Contract.h"
+}  // namespace contract
+#undef CONTRACT
+#endif
+#else
+
+// Answering a listed caller, timed from the moment the caller is recognised.
+CONTRACT(ANSWER_DELAY_MS, 2500)
+CONTRACT(START_VIDEO_DELAY_MS, 1000)  // from the client's "video can be sent"
+CONTRACT(MAXIMIZE_DELAY_MS, 1000)     // from the video command
+
+// The media players, timed from the same moment.
+CONTRACT(MEDIA_MINIMIZE_DELAY_MS, 100)
+CONTRACT(MEDIA_PAUSE_DELAY_MS, 2000)
+CONTRACT(MEDIA_MUTE_DELAY_MS, 3000)
+CONTRACT(WMP_CLASS, "WMPlayerApp")
+CONTRACT(WMP_TITLE, "Windows Media Player")
+CONTRACT(WMC_CLASS, "eHome Render Window")
+CONTRACT(WMC_TITLE, "Windows Media Center")
+CONTRACT(WMP_PAUSE_COMMAND, 0x14978)        // WM_COMMAND's wParam: 18808, from an accelerator
+CONTRACT(WMP_MUTE_COMMAND, 0x14981)         // the same for 18817
+CONTRACT(WMC_PAUSE_APPCOMMAND, 0x2F0000)    // WM_APPCOMMAND's lParam: APPCOMMAND_MEDIA_PAUSE
+
+// The client: the two registered messages, how long each answer is waited
+// for, and how often a client that never answered is looked for again.
+CONTRACT(DISCOVER_MESSAGE_NAME, "SkypeControlAPIDiscover")
+CONTRACT(ATTACH_MESSAGE_NAME, "SkypeControlAPIAttach")
+CONTRACT(DISCOVER_TIMEOUT_MS, 1000)
+CONTRACT(REDISCOVER_INTERVAL_MS, 30000)
+CONTRACT(COMMAND_TIMEOUT_MS, 3000)
+CONTRACT(PING_TIMEOUT_MS, 500)
+
+// The log: its lines about the client, and how many lines it keeps.
+CONTRACT(CONNECTED_TEXT, "Connected to Skype")
+CONTRACT(WAITING_TEXT, "Waiting for Skype to Accept this App...")
+CONTRACT(WAITING_HINT_TEXT, "  It may take up to 10sec for skype to notify you")
+CONTRACT(DENIED_TEXT, "Skype Denied this App Access")
+CONTRACT(NOT_SIGNED_IN_TEXT, "Skype is not signed-in")
+CONTRACT(AVAILABLE_TEXT, "Skype is now signed-in, and is avaliable")
+CONTRACT(UNKNOWN_STATUS_TEXT, "Unknown Skype message")
+CONTRACT(NOT_RUNNING_TEXT, "Skype is not running, you need to start Skype")
+CONTRACT(NOT_DELIVERED_TEXT, "Skype is not responding, the command was not delivered")
+CONTRACT(CLIENT_CLOSED_TEXT, "Skype has closed")
+CONTRACT(LOG_MAX_ROWS, 100)
+
+// A contact: at most this many characters, counted in UTF-16 units, are
+// kept; the contact dialog keeps one fewer.
+CONTRACT(ROW_TEXT_MAX_UNITS, 259)
+
+// The dialogs, and what the tray icon and a second start send the main one.
+CONTRACT(MAIN_DIALOG_CLASS, "#32770")
+CONTRACT(MAIN_DIALOG_TITLE, "Skype Ringlock")
+CONTRACT(CONTACT_DIALOG_TITLE, "Ringlock Contact")
+CONTRACT(WM_TRAY_NOTIFY, 1357)
+CONTRACT(IDM_RESTORE, 303)
+CONTRACT(IDM_EXIT, 304)
+
+// The tray icon: its balloon, and how often a taskbar that refused it is
+// asked again.
+CONTRACT(BALLOON_TITLE, "Still Running")
+CONTRACT(BALLOON_TEXT, "Ringlock is Still Running\nin the System Tray")
+CONTRACT(BALLOON_TIMEOUT_MS, 5000)
+CONTRACT(TRAY_RETRY_INTERVAL_MS, 4000)
+CONTRACT(TRAY_RETRY_LIMIT, 30)
+
+// The settings file: how long a file another program holds is waited for,
+// and what a failed save says.
+CONTRACT(LOCK_WAIT_MS, 900)
+CONTRACT(SETTINGS_MESSAGE_CAPTION, "Error")
+CONTRACT(WRITE_FAILED_TEXT, "Could not open config file for writing!")
+CONTRACT(NOT_OVERWRITTEN_TEXT, "Could not read config file, so it was not overwritten!\r\n"
+                               "Close any program that has it open; the next save will try again.")
+
+#endif
