@@ -19,6 +19,8 @@ void CALLBACK EndBurst(HWND parent, UINT, UINT_PTR id, DWORD)
         return;
     }
     SendMessageA(log, WM_SETREDRAW, TRUE, 0);
+    // Its scroll bars have followed the burst's lines only now.
+    ListFitColumn(log);
     const LRESULT count = SendMessageA(log, LVM_GETITEMCOUNT, 0, 0);
     if (count > 0) {
         SendMessageA(log, LVM_ENSUREVISIBLE, static_cast<WPARAM>(count - 1), FALSE);

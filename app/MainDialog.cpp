@@ -1,6 +1,7 @@
 #include "app/MainDialog.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include "answer/Engine.h"
 #include "answer/Media.h"
@@ -42,14 +43,21 @@ void RegisterLayout()
     layout.setMinSize(0, 0);
 }
 
+void FitListColumns()
+{
+    ListFitColumn(g_app.logView);
+    ListFitColumn(g_app.contactsView);
+}
+
 BOOL OnInitDialog(HWND hDlg)
 {
     g_app.mainDialog = hDlg;
     g_app.logView = GetDlgItem(hDlg, IDC_LOG);
     g_app.contactsView = GetDlgItem(hDlg, IDC_CONTACTS);
     const bool linkStarted = g_app.skype.start();
-    ListInsertColumn(g_app.logView, 0, LOG_COLUMN_CAPTION, ListColumnWidth(g_app.logView));
-    ListInsertColumn(g_app.contactsView, 0, "Ringlock Contacts", ListColumnWidth(g_app.contactsView));
+    ListInsertColumn(g_app.logView, 0, LOG_COLUMN_CAPTION, 0);
+    ListInsertColumn(g_app.contactsView, 0, "Ringlock Contacts", 0);
+    FitListColumns();
     if (!linkStarted) {
         ListAppendRow(g_app.logView, "Could not start the Skype link; calls cannot be answered", LOG_MAX_ROWS);
     }
@@ -91,10 +99,14 @@ void OnEndSession(WPARAM ending)
     }
 }
 
+// Until the user restores the dialog, no show of it succeeds; nor does the
+// activation that comes with a show, or a hidden start would take the
+// keyboard from whatever the user works in at logon.
 void OnWindowPosChanging(LPARAM lParam)
 {
     if (g_app.windowShown == 0) {
-        reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
+        WINDOWPOS* change = reinterpret_cast<WINDOWPOS*>(lParam);
+        change->flags = (change->flags & ~static_cast<UINT>(SWP_SHOWWINDOW)) | SWP_NOACTIVATE;
     }
 }
 
@@ -116,17 +128,14 @@ void OnNotify(WPARAM wParam, LPARAM lParam)
     }
 }
 
+// From the keyboard both coordinates are -1; in a 64-bit lParam that is not
+// -1 as a whole.
 void OnContextMenu(WPARAM wParam, LPARAM lParam)
 {
-    constexpr LPARAM FROM_KEYBOARD = -1;
-    if (reinterpret_cast<HWND>(wParam) == g_app.contactsView && lParam == FROM_KEYBOARD && GetKeyState(VK_F10) < 0) {
+    const bool fromKeyboard = GET_X_LPARAM(lParam) == -1 && GET_Y_LPARAM(lParam) == -1;
+    if (reinterpret_cast<HWND>(wParam) == g_app.contactsView && fromKeyboard && GetKeyState(VK_F10) < 0) {
         ShowContactsMenu(true);
     }
-}
-
-int SelectedContactRow()
-{
-    return static_cast<int>(SendMessageA(g_app.contactsView, LVM_GETSELECTIONMARK, 0, 0));
 }
 
 void AddContact(HWND hDlg)
@@ -142,7 +151,7 @@ void AddContact(HWND hDlg)
 void EditSelectedContact(HWND hDlg)
 {
     AddContactDlg dialog;
-    const int row = SelectedContactRow();
+    const int row = ListSelectedRow(g_app.contactsView);
     const std::string current = ListGetRowText(g_app.contactsView, row);
     if (!current.empty()) {
         lstrcpynW(dialog.m_name, WidenText(current).data(), ARRAYSIZE(dialog.m_name));
@@ -155,9 +164,10 @@ void EditSelectedContact(HWND hDlg)
 
 void DeleteSelectedContact()
 {
-    const int row = SelectedContactRow();
+    const int row = ListSelectedRow(g_app.contactsView);
     if (row >= 0) {
         SendMessageA(g_app.contactsView, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+        ListFitColumn(g_app.contactsView);
     }
     SaveSettings();
 }
@@ -265,6 +275,10 @@ INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         OnClose(hDlg);
         return TRUE;
+    case WM_SIZE:
+        // The layout has resized the lists by now.
+        FitListColumns();
+        return FALSE;
     case WM_ENDSESSION:
         OnEndSession(wParam);
         return FALSE;
@@ -280,7 +294,8 @@ INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
         return OnCommand(hDlg, LOWORD(wParam));
     case WM_SYSCOMMAND:
-        if (wParam == SC_CLOSE) {
+        // The system keeps the command's four low bits for itself.
+        if ((wParam & 0xFFF0) == SC_CLOSE) {
             HideToTray();
             return TRUE;
         }

@@ -2,6 +2,15 @@
 // reports: each of these library functions drags in a chain of others (the
 // exception classes with their own copy of the string code, the symbol
 // demangler), which together made up a third of the executable.
+//
+// The library keeps all its reports in one file, which the linker takes as
+// soon as the code needs a report not defined here; then each report below is
+// defined twice, and the link fails with "multiple definition" (the build
+// points here when it does). That happens with the first use of a facility
+// that reports another error: std::function (__throw_bad_function_call),
+// std::thread (__throw_system_error), std::stoi (__throw_invalid_argument), and
+// others. Then define that report here too, in the same way (std::abort(),
+// unless something catches it), and the program stays as small.
 #include <cstdlib>
 #include <new>
 

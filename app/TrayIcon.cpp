@@ -6,6 +6,7 @@
 #include "app/LogView.h"
 #include "res/resource.h"
 #include "state/AppState.h"
+#include "ui/ListView.h"
 #include "win/UniqueHandle.h"
 
 namespace {
@@ -27,7 +28,7 @@ HMENU BuildContactsMenu()
 {
     HMENU menu = CreatePopupMenu();
     AppendMenuA(menu, MF_STRING, IDM_ADD_CONTACT, "&Add New Contact");
-    if (SendMessageA(g_app.contactsView, LVM_GETSELECTIONMARK, 0, 0) >= 0) {
+    if (ListSelectedRow(g_app.contactsView) >= 0) {
         AppendMenuA(menu, MF_STRING, IDM_EDIT_CONTACT, "&Edit Selected Contact");
         AppendMenuA(menu, MF_STRING, IDM_DELETE_CONTACT, "&Delete Selected Contact");
     }
@@ -47,7 +48,7 @@ POINT CursorPoint()
 POINT SelectedRowPoint()
 {
     const HWND list = g_app.contactsView;
-    const LRESULT row = SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0);
+    const int row = ListSelectedRow(list);
     RECT client{};
     GetClientRect(list, &client);
     RECT item{};

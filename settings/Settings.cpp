@@ -58,8 +58,8 @@ ReadResult ReadOpenFile(HANDLE file)
     if (!GetFileSizeEx(file, &size)) {
         return Unreadable(GetLastError());
     }
-    if (size.QuadPart < 0 || static_cast<ULONGLONG>(size.QuadPart) >= SIZE_MAX) {
-        return Unreadable(ERROR_NOT_ENOUGH_MEMORY);
+    if (size.QuadPart < 0 || static_cast<ULONGLONG>(size.QuadPart) > SETTINGS_FILE_MAX_BYTES) {
+        return Unreadable(ERROR_FILE_TOO_LARGE);
     }
     const size_t fileSize = static_cast<size_t>(size.QuadPart);
     std::unique_ptr<char[]> text(new (std::nothrow) char[fileSize + 1]);
@@ -99,11 +99,15 @@ ReadResult ReadSettingsFile(const SettingsFilePath& path)
     return ReadOpenFile(file.get());
 }
 
+bool IsLock(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
 ReadResult ReadSettingsFileRetrying(const SettingsFilePath& path)
 {
     ReadResult result = ReadSettingsFile(path);
-    for (int attempt = 1; attempt < LOCK_ATTEMPTS && result.outcome == ReadOutcome::Unreadable &&
-                          result.error != ERROR_NOT_ENOUGH_MEMORY;
+    for (int attempt = 1; attempt < LOCK_ATTEMPTS && result.outcome == ReadOutcome::Unreadable && IsLock(result.error);
          ++attempt) {
         Sleep(LOCK_RETRY_DELAY_MS);
         result = ReadSettingsFile(path);
@@ -142,6 +146,7 @@ void ApplyToControls(const SettingsData& data)
         ListAppendRow(g_app.contactsView, contact.c_str(), LIST_UNLIMITED);
     }
     SendMessageA(g_app.contactsView, WM_SETREDRAW, TRUE, 0);
+    ListFitColumn(g_app.contactsView);
 }
 
 // A file read only after the user may have ticked boxes and added contacts:
@@ -193,8 +198,7 @@ bool RetriedWhileLocked(Attempt attempt, bool accessDeniedIsLock)
             return true;
         }
         const DWORD error = GetLastError();
-        const bool locked = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
-                            (accessDeniedIsLock && error == ERROR_ACCESS_DENIED);
+        const bool locked = IsLock(error) || (accessDeniedIsLock && error == ERROR_ACCESS_DENIED);
         if (!locked || tries == LOCK_ATTEMPTS) {
             return false;
         }
@@ -259,7 +263,8 @@ bool WriteSettingsFile(const SettingsFilePath& path)
     const std::string bytes = FormatSettingsText(IsDlgButtonChecked(g_app.mainDialog, IDC_START_VIDEO) != 0,
                                                  IsDlgButtonChecked(g_app.mainDialog, IDC_QUIET_MEDIA) != 0,
                                                  ReadContactRows());
-    return ReplaceFileContents(path, bytes);
+    // The next start would refuse it.
+    return bytes.size() <= SETTINGS_FILE_MAX_BYTES && ReplaceFileContents(path, bytes);
 }
 
 }  // namespace
@@ -288,8 +293,9 @@ void LoadSettings()
         ApplyToControls(result.data);
     } else if (result.outcome == ReadOutcome::Unreadable) {
         g_unread = true;
-        Log("Could not read config file " + DisplayPath(path) + " (error " + std::to_string(result.error) +
-            "); it will not be overwritten until it has been read");
+        const std::string why =
+            result.error == ERROR_FILE_TOO_LARGE ? TOO_LARGE_TEXT : "error " + std::to_string(result.error);
+        Log(READ_FAILED_TEXT + DisplayPath(path) + " (" + why + ")" + UNTIL_READ_TEXT);
     }
 }
 

@@ -31,6 +31,15 @@ constexpr char WRITE_FAILED_TEXT[] = "Could not open config file for writing!";
 constexpr char NOT_OVERWRITTEN_TEXT[] =
     "Could not read config file, so it was not overwritten!\r\n"
     "Close any program that has it open; the next save will try again.";
+// The log's line about a file that is there but could not be read at start:
+// READ_FAILED_TEXT, the path, the reason in brackets, UNTIL_READ_TEXT.
+constexpr char READ_FAILED_TEXT[] = "Could not read config file ";
+constexpr char UNTIL_READ_TEXT[] = "; it will not be overwritten until it has been read";
+// No settings file the program writes comes near this size (some 20,000
+// contacts of the longest kind); a larger file is broken or hostile, and is
+// refused rather than read into memory. The program never writes one.
+constexpr size_t SETTINGS_FILE_MAX_BYTES = 16 * 1024 * 1024;
+constexpr char TOO_LARGE_TEXT[] = "larger than a settings file can be";
 
 // Both work on g_app's main dialog check boxes and contacts list view.
 void LoadSettings();

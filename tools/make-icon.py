@@ -3,9 +3,10 @@
 
 Writes res/Ringlock.png (128x128 RGBA, for the documents) and res/Ringlock.ico,
 an icon with one PNG-compressed RGBA image for each size Windows asks for at
-any display scale: 16, 20, 24, 32, 40 and 48 pixels (the small and the large
-icon at 100 % to 150 %, and beyond) and 256 (Explorer's largest views). Run it
-again only to change the picture; the build uses the committed files.
+the display scales from 100 % to 200 %: the small icon (16, 20, 24, 28 and 32
+pixels) and the large one (32, 40, 48, 56 and 64 pixels), and 256 (Explorer's
+largest views). Run it again only to change the picture; the build uses the
+committed files.
 """
 import math
 import os
@@ -13,7 +14,7 @@ import struct
 import zlib
 
 SIZE = 128
-ICON_SIZES = (16, 20, 24, 32, 40, 48, 256)
+ICON_SIZES = (16, 20, 24, 28, 32, 40, 48, 56, 64, 256)
 HERE = os.path.dirname(os.path.abspath(__file__))
 RES = os.path.join(HERE, "..", "res")
 

@@ -4,8 +4,6 @@ the user who starts it, without UI access; written for Windows Vista to 10
 and 11; aware of the system's display scale), its icon's image sizes and the header's Terminal Services
 flag. Usage: program-check.py PROGRAM...; prints one line per program and
 exits 1 on the first that falls short."""
-import importlib.util
-import os
 import re
 import struct
 import sys
@@ -28,11 +26,11 @@ RT_GROUP_ICON = 14
 
 
 def icon_sizes():
-    """The sizes tools/make-icon.py draws."""
-    found = importlib.util.spec_from_file_location("make_icon", os.path.join(os.path.dirname(__file__), "make-icon.py"))
-    make_icon = importlib.util.module_from_spec(found)
-    found.loader.exec_module(make_icon)
-    return sorted(make_icon.ICON_SIZES)
+    """The sizes Windows asks for, so that no icon is stretched: the small (16)
+    and the large (32) icon at each display scale from 100 % to 200 %, and
+    Explorer's largest view."""
+    scales = (100, 125, 150, 175, 200)
+    return sorted({base * scale // 100 for base in (16, 32) for scale in scales} | {256})
 
 
 def group_icon_sizes(data, pe):
@@ -101,7 +99,8 @@ def main():
         if found:
             print("%s: %s" % (path, "; ".join(found)))
             return 1
-        print("%s: asInvoker, Windows Vista to 11, system DPI aware, icon of 7 sizes, Terminal Services aware" % path)
+        print("%s: asInvoker, Windows Vista to 11, system DPI aware, icon of %d sizes, Terminal Services aware"
+              % (path, len(icon_sizes())))
     return 0
 
 

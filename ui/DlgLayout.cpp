@@ -79,7 +79,10 @@ void DlgLayout::capture(HWND hDlg)
 {
     m_hDlg = hDlg;
     ShowWindow(m_hDlg, SW_SHOWNORMAL);
-    SetForegroundWindow(m_hDlg);
+    // A dialog kept hidden (its show refused) is not brought forward either.
+    if (IsWindowVisible(m_hDlg)) {
+        SetForegroundWindow(m_hDlg);
+    }
     GetWindowRect(m_hDlg, &m_rect);
 }
 

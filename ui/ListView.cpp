@@ -15,11 +15,14 @@ int ListInsertColumn(HWND list, int column, const char* caption, int width)
                                          reinterpret_cast<LPARAM>(&col)));
 }
 
-int ListColumnWidth(HWND list)
+// The client area leaves out the scroll bars that show.
+void ListFitColumn(HWND list)
 {
     RECT client{};
     GetClientRect(list, &client);
-    return MulDiv(client.right, LIST_COLUMN_WIDTH, LIST_WIDTH_AT_96_DPI);
+    if (SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0) != client.right) {
+        SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(client.right, 0));
+    }
 }
 
 void ListAppendRow(HWND list, const char* text, int maxRows)
@@ -38,6 +41,7 @@ void ListAppendRow(HWND list, const char* text, int maxRows)
     if (maxRows > 0 && SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) > maxRows) {
         SendMessageA(list, LVM_DELETEITEM, 0, 0);
     }
+    ListFitColumn(list);
 }
 
 std::string ListGetRowText(HWND list, int index)
@@ -62,6 +66,11 @@ std::string ListGetRowText(HWND list, int index)
         ++length;
     }
     return Utf8FromWide(text, WholeCharacters(text, length));
+}
+
+int ListSelectedRow(HWND list)
+{
+    return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
 void ListSetRowText(HWND list, int index, const char* text)

@@ -126,7 +126,8 @@ int main(int argc, char** argv)
         return 1;
     }
     g_list = GetDlgItem(g_dialog, IDC_LOG);
-    ListInsertColumn(g_list, 0, LOG_COLUMN_CAPTION, LIST_COLUMN_WIDTH);
+    ListInsertColumn(g_list, 0, LOG_COLUMN_CAPTION, 0);
+    ListFitColumn(g_list);
     for (int row = 0; row < prefill; ++row) {
         const std::string text = "prefilled line " + std::to_string(row);
         ListAppendRow(g_list, text.c_str(), LOG_MAX_ROWS);
