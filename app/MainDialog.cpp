@@ -7,6 +7,7 @@
 #include "answer/Media.h"
 #include "app/Entry.h"
 #include "app/LogView.h"
+#include "app/StartWithWindows.h"
 #include "app/TrayIcon.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
@@ -197,6 +198,9 @@ INT_PTR OnCommand(HWND hDlg, WORD id)
     case IDM_EXIT:
         PostMessageA(g_app.mainDialog, WM_CLOSE, 0, 0);
         return FALSE;
+    case IDM_START_WITH_WINDOWS:
+        ToggleStartWithWindows();
+        return TRUE;
     case IDC_SEND:
         SendTypedCommand(hDlg);
         return TRUE;
@@ -305,6 +309,9 @@ INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
         return FALSE;
     case WM_LINK_TEXT:
         OnLinkText(wParam, lParam);
+        return FALSE;
+    case WM_LINK_STATE:
+        SetTrayTip(static_cast<LinkState>(wParam));
         return FALSE;
     case WM_TRAY_NOTIFY:
         OnTrayNotify(lParam);

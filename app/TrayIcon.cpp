@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "app/LogView.h"
+#include "app/StartWithWindows.h"
 #include "res/resource.h"
 #include "state/AppState.h"
 #include "ui/ListView.h"
@@ -20,8 +21,30 @@ HMENU BuildTrayMenu()
 {
     HMENU menu = CreatePopupMenu();
     AppendMenuA(menu, MF_STRING, IDM_RESTORE, "&Restore");
+    AppendMenuA(menu, MF_STRING | (StartsWithWindows() ? MF_CHECKED : MF_UNCHECKED), IDM_START_WITH_WINDOWS,
+                "Start with &Windows");
     AppendMenuA(menu, MF_STRING, IDM_EXIT, "&Exit");
     return menu;
+}
+
+const char* TipFor(LinkState state)
+{
+    switch (state) {
+    case LinkState::NotRunning:
+        return TIP_NOT_RUNNING;
+    case LinkState::WaitingForAccess:
+        return TIP_WAITING;
+    case LinkState::Refused:
+        return TIP_REFUSED;
+    case LinkState::NotSignedIn:
+        return TIP_NOT_SIGNED_IN;
+    case LinkState::Attached:
+        return TIP_ANSWERING;
+    case LinkState::NotResponding:
+        return TIP_NOT_RESPONDING;
+    default:
+        return TIP_LOOKING;
+    }
 }
 
 HMENU BuildContactsMenu()
@@ -108,7 +131,7 @@ bool TryAddIcon()
     record.hIcon = g_tray.icon;
     record.uID = 0;
     record.uCallbackMessage = WM_TRAY_NOTIFY;
-    CopyText(record.szTip, sizeof(record.szTip), "Ringlock");
+    CopyText(record.szTip, sizeof(record.szTip), TipFor(g_app.skype.m_state));
     record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     g_tray.shown = Shell_NotifyIconA(NIM_ADD, &record) || Shell_NotifyIconA(NIM_MODIFY, &record);
     if (g_tray.shown && g_tray.balloonDue) {
@@ -129,6 +152,18 @@ void AddTrayIcon(HICON icon)
         // Only a restarted taskbar brings the icon now; whoever opens the
         // dialog learns why it is missing.
         LogAppendLine(g_app.logView, TRAY_NOT_RETRIED_TEXT);
+    }
+}
+
+void SetTrayTip(LinkState state)
+{
+    NOTIFYICONDATAA& record = g_app.trayIcon;
+    CopyText(record.szTip, sizeof(record.szTip), TipFor(state));
+    if (g_tray.shown) {
+        record.cbSize = NOTIFYICONDATAA_V2_SIZE;
+        record.hWnd = g_app.mainDialog;
+        record.uFlags = NIF_TIP;
+        Shell_NotifyIconA(NIM_MODIFY, &record);
     }
 }
 

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "link/SkypeCom.h"
+
 constexpr UINT WM_TRAY_NOTIFY = 1357;
 
 constexpr WORD IDM_ADD_CONTACT = 300;
@@ -10,6 +12,7 @@ constexpr WORD IDM_EDIT_CONTACT = 301;
 constexpr WORD IDM_DELETE_CONTACT = 302;
 constexpr WORD IDM_RESTORE = 303;
 constexpr WORD IDM_EXIT = 304;
+constexpr WORD IDM_START_WITH_WINDOWS = 305;
 
 // At logon the taskbar may exist but be too busy to take the icon (the add
 // then fails after some seconds): it is added again this often, this many
@@ -22,10 +25,21 @@ constexpr char TASKBAR_CREATED_MESSAGE[] = "TaskbarCreated";
 constexpr char BALLOON_TITLE[] = "Still Running";
 constexpr char BALLOON_TEXT[] = "Ringlock is Still Running\nin the System Tray";
 constexpr UINT BALLOON_TIMEOUT_MS = 5000;
+// The icon's tip: whether calls from the listed contacts are answered now,
+// and if not, why, for each state of the link.
+constexpr char TIP_LOOKING[] = "Ringlock - looking for Skype";
+constexpr char TIP_NOT_RUNNING[] = "Ringlock - Skype is not running";
+constexpr char TIP_WAITING[] = "Ringlock - waiting for Skype to allow access";
+constexpr char TIP_REFUSED[] = "Ringlock - Skype refused access";
+constexpr char TIP_NOT_SIGNED_IN[] = "Ringlock - Skype is not signed in";
+constexpr char TIP_ANSWERING[] = "Ringlock - answering calls";
+constexpr char TIP_NOT_RESPONDING[] = "Ringlock - Skype is not responding";
 constexpr char TRAY_NOT_RETRIED_TEXT[] =
     "Could not put Ringlock in the notification area; it is put there when the taskbar restarts";
 
 void AddTrayIcon(HICON icon);
+// The tip follows the link's state, also while the icon is missing.
+void SetTrayTip(LinkState state);
 void OnTrayRetryTimer();
 void HideToTray();
 void RemoveTrayIcon();

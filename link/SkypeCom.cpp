@@ -9,6 +9,28 @@ const char* const ATTACH_MESSAGE_NAME = "SkypeControlAPIAttach";
 
 namespace {
 
+// The state an attach status leaves the link in; an unknown status, or the
+// client's news that its API is there again, changes nothing.
+bool StateAfter(int32_t status, LinkState* state)
+{
+    switch (status) {
+    case ATTACH_SUCCESS:
+        *state = LinkState::Attached;
+        return true;
+    case ATTACH_PENDING_AUTHORIZATION:
+        *state = LinkState::WaitingForAccess;
+        return true;
+    case ATTACH_REFUSED:
+        *state = LinkState::Refused;
+        return true;
+    case ATTACH_NOT_AVAILABLE:
+        *state = LinkState::NotSignedIn;
+        return true;
+    default:
+        return false;
+    }
+}
+
 const char* AttachStatusLine(int32_t status)
 {
     switch (status) {
@@ -39,6 +61,10 @@ LRESULT SkypeCom::handleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPara
         m_discoverPending = false;
         m_searching = false;
         KillTimer(hWnd, TIMER_DISCOVER);
+        LinkState next = LinkState::Looking;
+        if (StateAfter(status, &next)) {
+            setState(next);
+        }
         if (status == ATTACH_PENDING_AUTHORIZATION) {
             notifyDialog(WAITING_TEXT, LINK_TEXT_STATUS);
             notifyDialog(WAITING_HINT_TEXT, LINK_TEXT_STATUS);
@@ -59,6 +85,8 @@ LRESULT SkypeCom::handleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPara
         const HWND skype = m_hSkypeWnd;
         const auto* block = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
         if (skype && reinterpret_cast<HWND>(wParam) == skype && block && block->lpData && block->cbData > 0) {
+            // A client that speaks takes messages again.
+            changeState(LinkState::NotResponding, LinkState::Attached);
             const char* text = static_cast<const char*>(block->lpData);
             if (std::memchr(text, 0, block->cbData)) {
                 notifyDialog(text, LINK_TEXT_API);
@@ -116,6 +144,7 @@ void SkypeCom::onDiscoverTimer(HWND hWnd)
     if (m_discoverPending) {
         m_discoverPending = false;
         next -= DISCOVER_TIMEOUT_MS;
+        setState(LinkState::NotRunning);
         notifyDialog(NOT_RUNNING_TEXT, LINK_TEXT_STATUS);
     } else if (m_searching) {
         broadcastDiscovery();
@@ -152,6 +181,7 @@ void SkypeCom::onWatchedHandleSignalled()
     // A restarted client usually announces itself; one that does not is
     // found by the next broadcasts.
     m_searching = true;
+    setState(LinkState::NotRunning);
     notifyDialog(CLIENT_CLOSED_TEXT, LINK_TEXT_STATUS);
     if (m_searching) {
         SetTimer(m_hWnd, TIMER_DISCOVER, REDISCOVER_INTERVAL_MS, nullptr);
@@ -204,15 +234,33 @@ LRESULT SkypeCom::sendWithin(const char* command, UINT timeoutMs)
                             SEND_FLAGS, timeoutMs, &result) == 0) {
         if (m_hUndeliveredTo != skype) {
             m_hUndeliveredTo = skype;
+            changeState(LinkState::Attached, LinkState::NotResponding);
             notifyDialog(NOT_DELIVERED_TEXT, LINK_TEXT_STATUS);
         }
         return 0;
     }
     m_hUndeliveredTo = nullptr;
+    changeState(LinkState::NotResponding, LinkState::Attached);
     return static_cast<LRESULT>(result);
 }
 
 LRESULT SkypeCom::notifyDialog(const char* text, LPARAM kind)
 {
     return SendMessageA(m_hDialog, WM_LINK_TEXT, reinterpret_cast<WPARAM>(text), kind);
+}
+
+void SkypeCom::setState(LinkState state)
+{
+    if (m_state.exchange(state) != state) {
+        SendMessageA(m_hDialog, WM_LINK_STATE, static_cast<WPARAM>(state), 0);
+    }
+}
+
+// Both threads change the state; the change is made only from `from`, as one
+// step, so that neither undoes the other's.
+void SkypeCom::changeState(LinkState from, LinkState to)
+{
+    if (m_state.compare_exchange_strong(from, to)) {
+        SendMessageA(m_hDialog, WM_LINK_STATE, static_cast<WPARAM>(to), 0);
+    }
 }

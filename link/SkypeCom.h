@@ -50,6 +50,19 @@ constexpr char NOT_DELIVERED_TEXT[] = "Skype is not responding, the command was 
 constexpr char CLIENT_CLOSED_TEXT[] = "Skype has closed";
 constexpr char NOT_RUNNING_TEXT[] = "Skype is not running, you need to start Skype";
 
+// What the link can tell of the client, as far as answering calls goes. Each
+// change is sent to the dialog as WM_LINK_STATE, wParam the new state.
+enum class LinkState : WPARAM {
+    Looking,         // the search has begun, no answer yet
+    NotRunning,      // no client answered, or the client closed
+    WaitingForAccess,
+    Refused,
+    NotSignedIn,
+    Attached,        // calls are answered
+    NotResponding,   // attached, but a command was not taken
+};
+constexpr UINT WM_LINK_STATE = WM_USER + 224;
+
 extern const char* const DISCOVER_MESSAGE_NAME;  // "SkypeControlAPIDiscover"
 extern const char* const ATTACH_MESSAGE_NAME;    // "SkypeControlAPIAttach"
 
@@ -66,6 +79,9 @@ public:
     LRESULT sendCommand(const char* command);
     LRESULT ping();
     LRESULT notifyDialog(const char* text, LPARAM kind);
+    void setState(LinkState state);
+    // Only from `from` to `to`.
+    void changeState(LinkState from, LinkState to);
     // The client's process, watched from the link thread from a successful
     // attach on, so its end is noticed without polling.
     void watchClientProcess(HWND skype);
@@ -82,6 +98,7 @@ public:
     UINT m_discoverMsg = 0;
     UINT m_attachMsg = 0;
     std::atomic<LONG> m_copyDataResult{1};
+    std::atomic<LinkState> m_state{LinkState::Looking};
     // Touched only on the link thread.
     // Set while TIMER_DISCOVER may still report: a WM_TIMER already queued
     // when the timer is stopped must not report "not running" after an attach.

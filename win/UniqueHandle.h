@@ -61,8 +61,15 @@ struct ArgumentList {
     static bool release(LPWSTR* list) { return LocalFree(list) == nullptr; }
 };
 
+struct RegistryKey {
+    using Handle = HKEY;
+    static bool held(HKEY key) { return key != nullptr; }
+    static bool release(HKEY key) { return RegCloseKey(key) == ERROR_SUCCESS; }
+};
+
 using UniqueHandle = Unique<KernelHandle>;
 using UniqueMenu = Unique<MenuHandle>;
 using UniqueArguments = Unique<ArgumentList>;
+using UniqueKey = Unique<RegistryKey>;
 
 #endif

@@ -1,0 +1,108 @@
+#include "app/StartWithWindows.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/LogView.h"
+#include "state/AppState.h"
+#include "ui/WideText.h"
+#include "win/UniqueHandle.h"
+
+namespace {
+
+constexpr DWORD MODULE_PATH_SIZE = 1024;
+constexpr wchar_t HIDDEN_SWITCH[] = L" -m";
+
+// The value that starts this program hidden: its name and its command.
+struct RunValue {
+    wchar_t name[MODULE_PATH_SIZE];
+    wchar_t command[MODULE_PATH_SIZE + ARRAYSIZE(HIDDEN_SWITCH) + 2];
+};
+
+bool ThisProgramsValue(RunValue* value)
+{
+    wchar_t path[MODULE_PATH_SIZE] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MODULE_PATH_SIZE);
+    if (length == 0 || length >= MODULE_PATH_SIZE) {
+        return false;
+    }
+    const wchar_t* name = path;
+    const wchar_t* dot = nullptr;
+    for (const wchar_t* p = path; *p != L'\0'; ++p) {
+        if (*p == L'\\' || *p == L'/') {
+            name = p + 1;
+            dot = nullptr;
+        } else if (*p == L'.') {
+            dot = p;
+        }
+    }
+    const int nameLength = static_cast<int>((dot != nullptr ? dot : path + length) - name);
+    lstrcpynW(value->name, name, nameLength + 1);
+    lstrcpyW(value->command, L"\"");
+    lstrcatW(value->command, path);
+    lstrcatW(value->command, L"\"");
+    lstrcatW(value->command, HIDDEN_SWITCH);
+    return true;
+}
+
+bool Holds(HKEY key, const RunValue& value)
+{
+    wchar_t command[ARRAYSIZE(value.command) + 1] = {};
+    DWORD type = 0;
+    DWORD size = sizeof(command) - sizeof(wchar_t);
+    return RegQueryValueExW(key, value.name, nullptr, &type, reinterpret_cast<BYTE*>(command), &size) == ERROR_SUCCESS
+        && type == REG_SZ && lstrcmpW(command, value.command) == 0;
+}
+
+// In the system's words, then by number: the words depend on its language.
+std::string Reason(LONG error)
+{
+    wchar_t words[256] = {};
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                  static_cast<DWORD>(error), 0, words, ARRAYSIZE(words), nullptr);
+    while (length > 0 && (words[length - 1] == L'\r' || words[length - 1] == L'\n' || words[length - 1] == L' ')) {
+        --length;
+    }
+    return Utf8FromWide(words, length) + (length > 0 ? " " : "") + "(error " + std::to_string(error) + ")";
+}
+
+void LogRefusal(LONG error)
+{
+    LogAppendLine(g_app.logView, (START_WITH_WINDOWS_FAILED_TEXT + Reason(error)).c_str());
+}
+
+}  // namespace
+
+bool StartsWithWindows()
+{
+    RunValue value;
+    HKEY opened = nullptr;
+    if (!ThisProgramsValue(&value) || RegOpenKeyExA(HKEY_CURRENT_USER, RUN_KEY, 0, KEY_QUERY_VALUE, &opened) != 0) {
+        return false;
+    }
+    const UniqueKey key(opened);
+    return Holds(key.get(), value);
+}
+
+void ToggleStartWithWindows()
+{
+    RunValue value;
+    if (!ThisProgramsValue(&value)) {
+        LogRefusal(ERROR_FILENAME_EXCED_RANGE);
+        return;
+    }
+    HKEY opened = nullptr;
+    LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, RUN_KEY, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr,
+                                  &opened, nullptr);
+    const UniqueKey key(opened);
+    if (result == ERROR_SUCCESS) {
+        const DWORD size = static_cast<DWORD>((lstrlenW(value.command) + 1) * sizeof(wchar_t));
+        result = Holds(key.get(), value) ? RegDeleteValueW(key.get(), value.name)
+                                         : RegSetValueExW(key.get(), value.name, 0, REG_SZ,
+                                                          reinterpret_cast<const BYTE*>(value.command), size);
+    }
+    if (result != ERROR_SUCCESS) {
+        LogRefusal(result);
+    }
+}
