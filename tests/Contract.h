@@ -19,6 +19,12 @@ namespace contract {
 #endif
 #else
 
+// A call's identifier: at most 259 bytes, kept with its NUL. A text that is
+// formatted with it and a contact to be compared with a notification: at most
+// 519 bytes, or it matches nothing.
+CONTRACT(CALL_ID_SIZE, 260)
+CONTRACT(COMMAND_TEXT_SIZE, 520)
+
 // Answering a listed caller, timed from the moment the caller is recognised.
 CONTRACT(ANSWER_DELAY_MS, 2500)
 CONTRACT(START_VIDEO_DELAY_MS, 1000)  // from the client's "video can be sent"
@@ -77,6 +83,22 @@ CONTRACT(BALLOON_TEXT, "Ringlock is Still Running\nin the System Tray")
 CONTRACT(BALLOON_TIMEOUT_MS, 5000)
 CONTRACT(TRAY_RETRY_INTERVAL_MS, 4000)
 CONTRACT(TRAY_RETRY_LIMIT, 30)
+// Its tip: whether calls from the listed contacts are answered now, and if
+// not, why.
+CONTRACT(TIP_LOOKING, "Ringlock - looking for Skype")
+CONTRACT(TIP_NOT_RUNNING, "Ringlock - Skype is not running")
+CONTRACT(TIP_WAITING, "Ringlock - waiting for Skype to allow access")
+CONTRACT(TIP_REFUSED, "Ringlock - Skype refused access")
+CONTRACT(TIP_NOT_SIGNED_IN, "Ringlock - Skype is not signed in")
+CONTRACT(TIP_ANSWERING, "Ringlock - answering calls")
+CONTRACT(TIP_NOT_RESPONDING, "Ringlock - Skype is not responding")
+
+// Starting with Windows: a value in the current user's Run key, named after
+// the program's file without its extension, whose command is the program's
+// full path in double quotes and " -m". A change the key refuses is said in
+// the log: this, then the reason.
+CONTRACT(RUN_KEY, "Software\\Microsoft\\Windows\\CurrentVersion\\Run")
+CONTRACT(START_WITH_WINDOWS_FAILED_TEXT, "Could not change \"Start with Windows\": ")
 
 // The settings file: how long a file another program holds is waited for,
 // and what a failed save says.
@@ -85,5 +107,12 @@ CONTRACT(SETTINGS_MESSAGE_CAPTION, "Error")
 CONTRACT(WRITE_FAILED_TEXT, "Could not open config file for writing!")
 CONTRACT(NOT_OVERWRITTEN_TEXT, "Could not read config file, so it was not overwritten!\r\n"
                                "Close any program that has it open; the next save will try again.")
+// A settings file that is there but cannot be read is left as it is; the log
+// says so: READ_FAILED_TEXT, its path, why in brackets, UNTIL_READ_TEXT. A
+// file larger than any settings file can be is not read at all.
+CONTRACT(READ_FAILED_TEXT, "Could not read config file ")
+CONTRACT(UNTIL_READ_TEXT, "; it will not be overwritten until it has been read")
+CONTRACT(TOO_LARGE_TEXT, "larger than a settings file can be")
+CONTRACT(SETTINGS_FILE_MAX_BYTES, 16 * 1024 * 1024)
 
 #endif

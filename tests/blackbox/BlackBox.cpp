@@ -2,20 +2,20 @@
 
 #include <commctrl.h>
 
+#include <commctrl.h>
+
 #include <algorithm>
-#include <cctype>
 #include <cmath>
-#include <cstdlib>
 #include <map>
 #include <memory>
 #include <thread>
 
-#include "app/MainDialog.h"
-#include "settings/Settings.h"
 #include "tools/standin/MediaStandin.h"
-#include "ui/TextLimits.h"
+#include "ui/WideText.h"
 
 const char* const ATTACHED = "attach connected\n";
+const char* const REPLYING_AT_ONCE = "attach connected\nreplies sync\n";
+const char* const CLIENT_READY_LINE = "USERSTATUS ONLINE";
 
 std::string Ms(double ms)
 {
@@ -34,7 +34,7 @@ std::string Await(const std::string& event, double dueMs)
 
 std::string WatchPast(double dueMs)
 {
-    return Wait(dueMs + WATCH_MARGIN_MS);
+    return Wait(dueMs + LATE_MS);
 }
 
 std::string Ring(const std::string& call, int times)
@@ -83,6 +83,18 @@ std::vector<std::string> MediaMessages(const Run& run)
     return messages;
 }
 
+// A contact as the settings file keeps it: its first units, never half a
+// character of two.
+std::string AsKept(const std::string& contact)
+{
+    const std::wstring wide = Widen(contact, CP_UTF8);
+    size_t kept = std::min<size_t>(wide.size(), contract::ROW_TEXT_MAX_UNITS);
+    if (kept < wide.size() && IS_HIGH_SURROGATE(wide[kept - 1])) {
+        --kept;
+    }
+    return Utf8FromWide(wide.data(), kept);
+}
+
 // The settings file as Ringlock must write it for what its dialog shows.
 std::string ShownSettings(const Run& run)
 {
@@ -91,55 +103,21 @@ std::string ShownSettings(const Run& run)
         text += IsDlgButtonChecked(run.ring.dialog(), box) == BST_CHECKED ? "1\r\n" : "0\r\n";
     }
     for (const std::string& contact : run.ring.contactLines()) {
-        text += contact.substr(0, ROW_TEXT_MAX_UNITS) + "\r\n";
+        text += AsKept(contact) + "\r\n";
     }
     return text;
-}
-
-// Whether the client had attached and was taking messages at `atMs`.
-bool AnswersAt(const StandinProcess& client, double atMs)
-{
-    bool attached = false;
-    double hungUntil = -1.0;
-    for (const TranscriptLine& line : client.lines()) {
-        if (line.atMs > atMs) {
-            break;
-        }
-        attached = attached || (line.tag == ">>" && line.text.compare(0, 9, "attach 0 ") == 0);
-        if (line.tag == "==" && line.text == "crash") {
-            return false;
-        }
-        if (line.tag == "==" && line.text == "hang forever") {
-            hungUntil = HUGE_VAL;
-        } else if (line.tag == "==" && line.text.compare(0, 5, "hang ") == 0 && std::isdigit(line.text[5])) {
-            hungUntil = line.atMs + std::strtod(line.text.c_str() + 5, nullptr);
-        }
-    }
-    return attached && atMs > hungUntil;
-}
-
-// The client's commands, with the closing PING set aside. A client that was
-// attached and answering when the exit was asked must have got it; one that
-// attached only while Ringlock was ending may have.
-std::vector<std::string> CommandsBeforeTheExit(const Run& run, const StandinProcess& client)
-{
-    std::vector<std::string> commands = client.commands();
-    const bool pinged = !commands.empty() && commands.back() == "PING";
-    if (run.exitAskedMs() >= 0.0 && AnswersAt(client, run.exitAskedMs())) {
-        EXPECT_TRUE(pinged) << "the exit says goodbye";
-    }
-    if (pinged) {
-        commands.pop_back();
-    }
-    return commands;
 }
 
 void Check(const Row& row, Run& run)
 {
     const Expected& expect = row.expect;
-    EXPECT_EQ(CommandsBeforeTheExit(run, run.client), expect.commands);
-    if (run.restarted.started()) {
-        CommandsBeforeTheExit(run, run.restarted);
+    std::vector<std::string> commands = expect.commands;
+    if (expect.closingPing && run.exitAskedMs() >= 0.0) {
+        commands.push_back("PING");
+    }
+    EXPECT_EQ(run.client.commands(), commands);
+    if (expect.settings) {
+        EXPECT_EQ(run.writtenAtExit(), *expect.settings);
     }
     EXPECT_TRUE(InOrder(run.log, expect.log)) << ::testing::PrintToString(run.log);
     for (const std::string& line : expect.notLogged) {
@@ -233,15 +211,27 @@ void Run::chooseFromTrayMenu(char key) const
     chooseFromMenu(key, [this] { trayClick(WM_RBUTTONUP); });
 }
 
-void Run::chooseFromContactsMenu(char key) const
+// At the left of the row's text, or below every row of the list, where a
+// click selects no row.
+void Run::clickList(UINT down, UINT up, int row) const
 {
-    chooseFromMenu(key, [this] {
-        const HWND list = item(IDC_CONTACTS);
-        // Below every row, so that no row is selected by the click.
-        const POINT at{20, 200};
-        PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(at.x, at.y));
-        PostMessageA(list, WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));
-    });
+    const HWND list = item(IDC_CONTACTS);
+    RECT area{};
+    GetClientRect(list, &area);
+    const RECT cell = row >= 0 ? RemoteListItemRect(list, row) : RECT{0, area.bottom - 2, 0, area.bottom};
+    const LPARAM at = MAKELPARAM(cell.left + 4, (cell.top + cell.bottom) / 2);
+    PostMessageA(list, down, down == WM_LBUTTONDOWN ? MK_LBUTTON : MK_RBUTTON, at);
+    PostMessageA(list, up, 0, at);
+}
+
+void Run::clickContact(int row) const
+{
+    clickList(WM_LBUTTONDOWN, WM_LBUTTONUP, row);
+}
+
+void Run::chooseFromContactsMenu(char key, int row) const
+{
+    chooseFromMenu(key, [this, row] { clickList(WM_RBUTTONDOWN, WM_RBUTTONUP, row); });
 }
 
 void Run::chooseFromContactsMenuByKey(char key, RECT* shownAt) const
@@ -257,14 +247,10 @@ HWND Run::menu(DWORD timeoutMs) const
     return AwaitWindow(ring.processId(), MENU_CLASS, nullptr, true, timeoutMs);
 }
 
-void Run::selectContact(int row) const
+HWND Run::contactDialog(DWORD timeoutMs) const
 {
-    SendMessageA(item(IDC_CONTACTS), LVM_SETSELECTIONMARK, 0, row);
-}
-
-HWND Run::contactDialog() const
-{
-    return AwaitWindow(ring.processId(), MAIN_DIALOG_CLASS, CONTACT_DIALOG_TITLE, true, STEP_MS);
+    return AwaitWindow(ring.processId(), contract::MAIN_DIALOG_CLASS, contract::CONTACT_DIALOG_TITLE, true,
+                       timeoutMs);
 }
 
 void Run::answerContactDialog(const std::string& name, WPARAM button) const
@@ -286,7 +272,8 @@ void Run::answerContactDialog(const std::string& name, WPARAM button) const
 
 HWND Run::messageBox(DWORD timeoutMs) const
 {
-    return AwaitWindow(ring.processId(), MAIN_DIALOG_CLASS, SETTINGS_MESSAGE_CAPTION, true, timeoutMs);
+    return AwaitWindow(ring.processId(), contract::MAIN_DIALOG_CLASS, contract::SETTINGS_MESSAGE_CAPTION, true,
+                       timeoutMs);
 }
 
 std::string Run::dismissMessageBox() const
@@ -322,14 +309,15 @@ void Run::exit(const char* boxText, bool throughMenu)
     if (throughMenu) {
         chooseFromTrayMenu('e');
     } else {
-        post(WM_COMMAND, IDM_EXIT, 0);
+        post(WM_COMMAND, contract::IDM_EXIT, 0);
     }
     if (boxText != nullptr) {
         EXPECT_EQ(dismissMessageBox(), boxText);
     }
     EXPECT_EQ(ring.waitForExit(STEP_MS), 0);
+    m_writtenAtExit = ring.readSettings();
     if (!boxText) {
-        EXPECT_EQ(ring.readSettings(), shown) << "the exit writes what the dialog shows";
+        EXPECT_EQ(m_writtenAtExit, shown) << "the exit writes what the dialog shows";
     }
 }
 
@@ -353,6 +341,10 @@ void Play(const Row& row)
     }
     ASSERT_TRUE(run.ring.start(given.arguments));
     ASSERT_NE(run.ring.waitForDialog(STEP_MS), nullptr);
+    // Both start alike.
+    if (row.client.rfind(ATTACHED, 0) == 0) {
+        run.awaitLog(CLIENT_READY_LINE);
+    }
     if (row.act) {
         row.act(run);
     }

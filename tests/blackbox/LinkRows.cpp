@@ -4,12 +4,11 @@
 
 #include <algorithm>
 
-#include "answer/Engine.h"
-#include "link/SkypeCom.h"
 #include "tools/standin/Scenario.h"
-#include "ui/ListView.h"
 
 namespace {
+
+using namespace contract;
 
 const std::string LONG_NAME(ROW_TEXT_MAX_UNITS, 'n');
 constexpr uint32_t BURST_LINES = 2000;
@@ -20,8 +19,7 @@ void FoundByALaterDiscovery(Run& run)
 {
     run.awaitLog(NOT_RUNNING_TEXT);
     const double notRunningSaid = ClockMs();
-    ASSERT_TRUE(run.client.waitFor(">>", "attach " + AttachStatusText(static_cast<int32_t>(ATTACH_SUCCESS)),
-                                   REDISCOVER_INTERVAL_MS + STEP_MS));
+    ASSERT_TRUE(run.client.waitFor(">>", "attach " + AttachStatusText(0), REDISCOVER_INTERVAL_MS + STEP_MS));
     std::vector<double> discoveries;
     for (const TranscriptLine& line : run.client.lines()) {
         if (line.tag == "<<") {
@@ -44,29 +42,32 @@ const Row LINK_ROWS[] = {
         .name = "PendingThenConnectedLogsTheWaitThenTheClientsState",
         // The user takes longer to allow the program than the client had to
         // answer, so a client asking its user is not reported missing.
-        .client = "attach pending wait " + Ms(DISCOVER_TIMEOUT_MS + WATCH_MARGIN_MS) + " connected\nuser echo123\n"
+        .client = "attach pending wait " + Ms(DISCOVER_TIMEOUT_MS + LATE_MS) + " connected\nuser echo123\n"
                   + Await("attached"),
         .expect = {
-            .log = {"Waiting for Skype to Accept this App...", "  It may take up to 10sec for skype to notify you",
-                    "Connected to Skype", "CONNSTATUS ONLINE", "CURRENTUSERHANDLE echo123", "USERSTATUS ONLINE"},
+            .log = {WAITING_TEXT, WAITING_HINT_TEXT, CONNECTED_TEXT, "CONNSTATUS ONLINE", "CURRENTUSERHANDLE echo123",
+                    "USERSTATUS ONLINE"},
             .notLogged = {NOT_RUNNING_TEXT},
         },
     },
     {
         .name = "NotSignedInThenAnUnknownStatusThenConnectedOnTheNewDiscovery",
         .given = {.settings = "0\r\n0\r\n"},
-        .client = "attach unavailable\nattach 4 wait " + Ms(REPLY_SETTLED_MS) + " connected\n" + Await("discover") + Wait(REPLY_SETTLED_MS)
-                  + "announce available\n" + Await("attached"),
+        .client = "attach unavailable\nattach 4 connected\n" + Await("file signed in", STEP_MS)
+                  + "announce available\n" + Await("attached")
+                  // Not reported missing when the first answer was not a welcome one.
+                  + WatchPast(DISCOVER_TIMEOUT_MS),
         .act = [](Run& run) {
+            run.awaitLog(NOT_SIGNED_IN_TEXT);
+            run.createFileBeside("signed in");
             run.awaitLog("USERSTATUS ONLINE");
             run.send("GET NOTHING");
             run.awaitLog("ERROR 2 Unknown command");
         },
         .expect = {
             .commands = {"GET NOTHING"},
-            .log = {"Skype is not signed-in", "Skype is now signed-in, and is avaliable", "Unknown Skype message", "Connected to Skype",
-                    "CONNSTATUS ONLINE", "CURRENTUSERHANDLE standin.user", "USERSTATUS ONLINE",
-                    "ERROR 2 Unknown command"},
+            .log = {NOT_SIGNED_IN_TEXT, AVAILABLE_TEXT, UNKNOWN_STATUS_TEXT, CONNECTED_TEXT, "CONNSTATUS ONLINE",
+                    "CURRENTUSERHANDLE standin.user", "USERSTATUS ONLINE", "ERROR 2 Unknown command"},
             .notLogged = {NOT_RUNNING_TEXT},
         },
     },
@@ -78,7 +79,7 @@ const Row LINK_ROWS[] = {
         .act = FoundByALaterDiscovery,
         .expect = {
             .commands = {"GET CALL 701 PARTNER_HANDLE", "SET CALL 701 STATUS INPROGRESS"},
-            .log = {NOT_RUNNING_TEXT, "Connected to Skype", "CALL 701 STATUS RINGING"},
+            .log = {NOT_RUNNING_TEXT, CONNECTED_TEXT, "CALL 701 STATUS RINGING"},
         },
     },
     {
@@ -92,11 +93,11 @@ const Row LINK_ROWS[] = {
         // last one Ringlock has logged them all.
         .act = [](Run& run) {
             ASSERT_TRUE(run.client.waitFor("==", "burst of " + std::to_string(BURST_LINES) + " done", 9 * STEP_MS));
-            std::vector<std::string> lastHundred;
+            std::vector<std::string> lastLines;
             for (uint32_t i = BURST_LINES - LOG_MAX_ROWS; i < BURST_LINES; ++i) {
-                lastHundred.push_back(BackgroundLine(i));
+                lastLines.push_back(BackgroundLine(i));
             }
-            EXPECT_EQ(run.ring.logLines(), lastHundred);
+            EXPECT_EQ(run.ring.logLines(), lastLines);
             run.createFileBeside("go");
         },
         .expect = {.commands = {"GET CALL 501 PARTNER_HANDLE", "SET CALL 501 STATUS INPROGRESS"}},

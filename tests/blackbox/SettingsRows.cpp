@@ -3,15 +3,13 @@
 // when another program holds it.
 #include "tests/blackbox/BlackBox.h"
 
-#include "answer/Engine.h"
-#include "settings/Settings.h"
 #include "tests/support/Utf16Bytes.h"
-#include "ui/TextLimits.h"
 
 namespace {
 
+using namespace contract;
+
 const std::string LONGEST(ROW_TEXT_MAX_UNITS, 'z');
-const char* const WRITE_FAILED = "Could not open config file for writing!";
 // "Zvonok dianhua", which no Western code page can spell.
 const std::wstring ANY_SCRIPT = L"\u0417\u0432\u043e\u043d\u043e\u043a \u7535\u8bdd";
 // What another program may hold open while Ringlock saves.
@@ -40,6 +38,19 @@ void AddDave(const Run& run)
 
 // Held for a third of the time a save waits for a held file, as scanners do.
 constexpr DWORD BRIEFLY_MS = LOCK_WAIT_MS / 3;
+
+// The log's line about a settings file that was there but could not be read.
+std::string NotReadLine(const Run& run, const std::string& why)
+{
+    return READ_FAILED_TEXT + run.ring.folder() + "\\Ringlock.ini (" + why + ")" + UNTIL_READ_TEXT;
+}
+
+// Larger than any settings file the program writes: only a broken or hostile
+// file is.
+std::string Oversized()
+{
+    return "1\r\n0\r\nalice\r\n" + std::string(SETTINGS_FILE_MAX_BYTES, 'x');
+}
 
 // The file named by the settings file's path and `suffix` is held briefly
 // from the moment the user confirms `contact`.
@@ -79,29 +90,14 @@ const Row SETTINGS_ROWS[] = {
         .name = "QuirksAreReadAndTheProgramsOwnFormatIsWritten",
         .given = {.settings = "2\r\n\r\nyes\nalice\r  bob \r\n" + ManyContacts() + LONGEST + "zzz\r\n"},
         .client = ATTACHED,
-        .act = [](Run& run) {
-            run.awaitLog("USERSTATUS ONLINE");
-            EXPECT_EQ(IsDlgButtonChecked(run.ring.dialog(), IDC_START_VIDEO), static_cast<UINT>(BST_CHECKED));
-            EXPECT_EQ(IsDlgButtonChecked(run.ring.dialog(), IDC_QUIET_MEDIA), static_cast<UINT>(BST_UNCHECKED));
-            const std::vector<std::string> contacts = run.ring.contactLines();
-            ASSERT_EQ(contacts.size(), 153u);
-            EXPECT_EQ(contacts.front(), "alice");
-            EXPECT_EQ(contacts[1], "  bob ");
-            EXPECT_EQ(contacts.back(), LONGEST + "zzz");
-        },
+        .expect = {.settings = "1\r\n0\r\nalice\r\n  bob \r\n" + ManyContacts() + LONGEST + "\r\n"},
     },
     {
-        // Read as UTF-16, NUL bytes and all; the runner sees it written back
-        // in UTF-8 at the exit.
+        // Read as UTF-16, NUL bytes and all.
         .name = "FileSavedAsUtf16KeepsItsOptionsAndContacts",
         .given = {.settings = Utf16Bytes(u"1\r\n1\r\nalice\r\n\u0141ucja\r\n")},
         .client = ATTACHED,
-        .act = [](Run& run) {
-            run.awaitLog("USERSTATUS ONLINE");
-            EXPECT_EQ(IsDlgButtonChecked(run.ring.dialog(), IDC_START_VIDEO), static_cast<UINT>(BST_CHECKED));
-            EXPECT_EQ(IsDlgButtonChecked(run.ring.dialog(), IDC_QUIET_MEDIA), static_cast<UINT>(BST_CHECKED));
-            EXPECT_EQ(run.ring.contactLines(), (std::vector<std::string>{"alice", "\xC5\x81ucja"}));
-        },
+        .expect = {.settings = "1\r\n1\r\nalice\r\n\xC5\x81ucja\r\n"},
     },
     {
         // Held for a while as the program starts, as a scanner may at logon:
@@ -124,7 +120,6 @@ const Row SETTINGS_ROWS[] = {
         .given = {.settings = "0\r\n0\r\nalice\r\n"},
         .client = ATTACHED,
         .act = [](Run& run) {
-            run.awaitLog("USERSTATUS ONLINE");
             SendMessageA(run.item(IDC_QUIET_MEDIA), BM_CLICK, 0, 0);
             EndSession(run, FALSE);
             EXPECT_EQ(run.ring.readSettings(), "0\r\n0\r\nalice\r\n") << "an end called off writes nothing";
@@ -145,7 +140,6 @@ const Row SETTINGS_ROWS[] = {
                   .before = [](Run& run) { WriteFileBytes(run.ring.settingsPath() + TEMPORARY, "left over"); }},
         .client = ATTACHED,
         .act = [](Run& run) {
-            run.awaitLog("USERSTATUS ONLINE");
             AddWhileHeldBriefly(run, TEMPORARY, "dave", "0\r\n0\r\nalice\r\ndave\r\n");
             AddWhileHeldBriefly(run, L"", "erin", "0\r\n0\r\nalice\r\ndave\r\nerin\r\n");
         },
@@ -160,12 +154,11 @@ const Row SETTINGS_ROWS[] = {
                 EXPECT_EQ(run.ring.readSettings(), "1\r\n0\r\nalice\r\n");
                 EXPECT_FALSE(Exists(run.ring.settingsPath() + TEMPORARY));
             };
-            run.awaitLog("USERSTATUS ONLINE");
             run.chooseFromContactsMenu('a');
             run.held = Hold(run.ring.settingsPath());
             double confirmed = ClockMs();
             run.answerContactDialog("dave", IDOK);
-            EXPECT_EQ(run.dismissMessageBox(), WRITE_FAILED);
+            EXPECT_EQ(run.dismissMessageBox(), WRITE_FAILED_TEXT);
             const double waited = ClockMs() - confirmed;
             EXPECT_GE(waited, LOCK_WAIT_MS) << "a brief lock is waited out";
             EXPECT_LT(waited, LOCK_WAIT_MS + LATE_MS) << "for about a second";
@@ -175,9 +168,9 @@ const Row SETTINGS_ROWS[] = {
             run.chooseFromContactsMenu('a');
             confirmed = ClockMs();
             run.answerContactDialog("erin", IDOK);
-            EXPECT_EQ(run.dismissMessageBox(), WRITE_FAILED);
+            EXPECT_EQ(run.dismissMessageBox(), WRITE_FAILED_TEXT);
             EXPECT_LT(ClockMs() - confirmed, LOCK_WAIT_MS) << "refused at once";
-            run.exit(WRITE_FAILED);
+            run.exit(WRITE_FAILED_TEXT);
             const DWORD attributes = GetFileAttributesW(run.ring.settingsPath().c_str());
             EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0);
             keptAsItWas();
@@ -189,16 +182,23 @@ const Row SETTINGS_ROWS[] = {
                   .before = [](Run& run) { run.held = Hold(run.ring.settingsPath()); }},
         .client = ATTACHED,
         .act = [](Run& run) {
-            run.awaitLog("Could not read config file " + run.ring.folder()
-                         + "\\Ringlock.ini (error 32); it will not be overwritten until it has been read");
+            run.awaitLog(NotReadLine(run, "error 32"));
             AddDave(run);
-            EXPECT_EQ(run.dismissMessageBox(),
-                      "Could not read config file, so it was not overwritten!\r\n"
-                      "Close any program that has it open; the next save will try again.");
+            EXPECT_EQ(run.dismissMessageBox(), NOT_OVERWRITTEN_TEXT);
             run.held.reset();
             run.chooseFromContactsMenu('a');
             run.answerContactDialog("", IDCANCEL);
             EXPECT_EQ(run.ring.readSettings(), "1\r\n0\r\ndave\r\nalice\r\n");
+        },
+    },
+    {
+        .name = "FileLargerThanAnySettingsFileIsRefusedSaidAndKept",
+        .given = {.before = [](Run& run) { run.ring.writeSettings(Oversized()); }},
+        .client = ATTACHED,
+        .act = [](Run& run) {
+            run.awaitLog(NotReadLine(run, TOO_LARGE_TEXT));
+            run.exit(NOT_OVERWRITTEN_TEXT);
+            EXPECT_TRUE(run.writtenAtExit() == Oversized());
         },
     },
 };

@@ -6,6 +6,7 @@
 #include "answer/Engine.h"
 #include "answer/Media.h"
 #include "app/MainDialog.h"
+#include "app/StartWithWindows.h"
 #include "app/TrayIcon.h"
 #include "link/SkypeCom.h"
 #include "settings/Settings.h"

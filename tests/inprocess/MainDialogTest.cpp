@@ -10,6 +10,7 @@
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "state/AppState.h"
+#include "tests/Contract.h"
 #include "tools/harness/Harness.h"
 #include "ui/ListView.h"
 
@@ -46,8 +47,8 @@ TEST(MainDialog, ListsPaintAfterLoadingAndAfterABurstAndTheTrayRecordHoldsTheIco
     const DWORD v2Size = sizeof(void*) == 4 ? 488 : 504;
     EXPECT_EQ(record.cbSize, v2Size);
     EXPECT_EQ(record.hWnd, dialog);
-    EXPECT_EQ(record.uCallbackMessage, WM_TRAY_NOTIFY);
-    EXPECT_STREQ(record.szTip, "Ringlock");
+    EXPECT_EQ(record.uCallbackMessage, static_cast<UINT>(contract::WM_TRAY_NOTIFY));
+    EXPECT_STREQ(record.szTip, contract::TIP_LOOKING);
     // Each icon drawn at the size the system asks for, not shrunk from another.
     const struct {
         LPARAM icon;
@@ -68,8 +69,8 @@ TEST(MainDialog, ListsPaintAfterLoadingAndAfterABurstAndTheTrayRecordHoldsTheIco
     }
     SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(record.cbSize, v2Size);
-    EXPECT_STREQ(record.szInfoTitle, "Still Running");
-    EXPECT_STREQ(record.szInfo, "Ringlock is Still Running\nin the System Tray");
+    EXPECT_STREQ(record.szInfoTitle, contract::BALLOON_TITLE);
+    EXPECT_STREQ(record.szInfo, contract::BALLOON_TEXT);
 
     // The shell forgets the icon of a window that is gone; the dialog is here.
     SendMessageA(dialog, WM_CLOSE, 0, 0);

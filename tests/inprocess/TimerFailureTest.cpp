@@ -11,6 +11,7 @@
 #include "answer/Media.h"
 #include "res/resource.h"
 #include "state/AppState.h"
+#include "tests/Contract.h"
 #include "tests/support/RingProcess.h"
 #include "tools/standin/MediaStandin.h"
 #include "tools/standin/StandinClient.h"
@@ -33,7 +34,7 @@ TEST(TimerFailure, EachStepHappensAtOnceAndTheEngineStaysOpen)
         return IsDlgButtonChecked(remote, IDC_START_VIDEO) == BST_CHECKED
             && IsDlgButtonChecked(remote, IDC_QUIET_MEDIA) == BST_CHECKED;
     }, 10000));
-    ASSERT_EQ(SetTimer(remote, TIMER_ANSWER, ANSWER_DELAY_MS, nullptr), 0u);
+    ASSERT_EQ(SetTimer(remote, TIMER_ANSWER, 1, nullptr), 0u);
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
     const HWND contacts = CreateWindowExA(0, WC_LISTVIEWA, "", LVS_REPORT, 0, 0, 200, 100, nullptr, nullptr,
@@ -53,9 +54,9 @@ TEST(TimerFailure, EachStepHappensAtOnceAndTheEngineStaysOpen)
     ClearCallIds();
 
     const std::vector<Post> quieting = {{wmp, WM_SYSCOMMAND, SC_MINIMIZE, 0}, {wmc, WM_SYSCOMMAND, SC_MINIMIZE, 0},
-                                        {wmp, WM_COMMAND, WMP_PAUSE_COMMAND, 0},
-                                        {wmc, WM_APPCOMMAND, 0, WMC_PAUSE_APPCOMMAND},
-                                        {wmp, WM_COMMAND, WMP_MUTE_COMMAND, 0}};
+                                        {wmp, WM_COMMAND, contract::WMP_PAUSE_COMMAND, 0},
+                                        {wmc, WM_APPCOMMAND, 0, contract::WMC_PAUSE_APPCOMMAND},
+                                        {wmp, WM_COMMAND, contract::WMP_MUTE_COMMAND, 0}};
     const struct {
         const char* notification;
         std::vector<std::string> commands;

@@ -1,7 +1,7 @@
 #include "tests/support/RingProcess.h"
 
-#include "app/MainDialog.h"
 #include "res/resource.h"
+#include "tests/Contract.h"
 
 RingProcess::RingProcess(const std::wstring& programFolder)
     : m_programFolder(Widen(m_folder.path()) + (programFolder.empty() ? L"" : L"\\" + programFolder))
@@ -26,7 +26,7 @@ int RingProcess::runSecondInstance(const std::string& arguments, DWORD timeoutMs
 
 HWND RingProcess::waitForDialog(DWORD timeoutMs)
 {
-    m_dialog = AwaitWindow(m_child.processId(), MAIN_DIALOG_CLASS, MAIN_DIALOG_TITLE, false, timeoutMs);
+    m_dialog = AwaitWindow(m_child.processId(), contract::MAIN_DIALOG_CLASS, contract::MAIN_DIALOG_TITLE, false, timeoutMs);
     return m_dialog;
 }
 

@@ -19,6 +19,7 @@ public:
 
     // The temporary folder, where the stand-ins run too.
     const std::string& folder() const { return m_folder.path(); }
+    std::wstring exePath() const { return m_programFolder + L"\\Ringlock.exe"; }
     std::wstring settingsPath() const { return m_programFolder + L"\\Ringlock.ini"; }
     void writeSettings(const std::string& bytes) const { WriteFileBytes(settingsPath(), bytes); }
     std::string readSettings() const { return ReadFileBytes(settingsPath()); }
@@ -40,8 +41,6 @@ public:
     void kill() { m_child.end(); }
 
 private:
-    std::wstring exePath() const { return m_programFolder + L"\\Ringlock.exe"; }
-
     TempFolder m_folder{"ringlock"};
     std::wstring m_programFolder;
     ChildProcess m_child;

@@ -5,14 +5,14 @@
 # Usage: report.sh DEMO_FOLDER; exits 1 when the call was not answered as expected.
 set -uo pipefail
 src="$(cd "$(dirname "$0")/../.." && pwd)"
-# A delay of the program's, read from the header that defines it.
-delay() { sed -n "s/^constexpr UINT $1 = \([0-9]*\);.*/\1/p" "$src/$2"; }
-answer_ms=$(delay ANSWER_DELAY_MS answer/Engine.h)
-video_ms=$(delay START_VIDEO_DELAY_MS answer/Engine.h)
-maximise_ms=$(delay MAXIMIZE_DELAY_MS answer/Engine.h)
-minimise_ms=$(delay MEDIA_MINIMIZE_DELAY_MS answer/Media.h)
-pause_ms=$(delay MEDIA_PAUSE_DELAY_MS answer/Media.h)
-mute_ms=$(delay MEDIA_MUTE_DELAY_MS answer/Media.h)
+# A delay the program must keep, as the tests' contract states it.
+delay() { sed -n "s/^CONTRACT($1, \([0-9]*\)).*/\1/p" "$src/tests/Contract.h"; }
+answer_ms=$(delay ANSWER_DELAY_MS)
+video_ms=$(delay START_VIDEO_DELAY_MS)
+maximise_ms=$(delay MAXIMIZE_DELAY_MS)
+minimise_ms=$(delay MEDIA_MINIMIZE_DELAY_MS)
+pause_ms=$(delay MEDIA_PAUSE_DELAY_MS)
+mute_ms=$(delay MEDIA_MUTE_DELAY_MS)
 cd "$1"
 contact=alice.demo contact_call=1001 stranger=bob.stranger stranger_call=1002
 

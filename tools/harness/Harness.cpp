@@ -231,41 +231,91 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
     return written == bytes.size();
 }
 
+namespace {
+
+// A block of memory in the process that owns `window`, for a message whose
+// parameter points at a record: the record is written there, the message
+// sent, and the record read back.
+class RemoteBlock {
+public:
+    RemoteBlock(HWND window, SIZE_T size)
+    {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(window, &processId);
+        m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+        if (m_process != nullptr) {
+            m_base = static_cast<char*>(VirtualAllocEx(m_process, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+        }
+    }
+    ~RemoteBlock()
+    {
+        if (m_base != nullptr) {
+            VirtualFreeEx(m_process, m_base, 0, MEM_RELEASE);
+        }
+        if (m_process != nullptr) {
+            CloseHandle(m_process);
+        }
+    }
+    RemoteBlock(const RemoteBlock&) = delete;
+    RemoteBlock& operator=(const RemoteBlock&) = delete;
+
+    explicit operator bool() const { return m_base != nullptr; }
+    char* at(SIZE_T offset) const { return m_base + offset; }
+    void write(const void* where, const void* data, SIZE_T size) const
+    {
+        WriteProcessMemory(m_process, const_cast<void*>(where), data, size, nullptr);
+    }
+    void read(const void* where, void* data, SIZE_T size) const
+    {
+        ReadProcessMemory(m_process, where, data, size, nullptr);
+    }
+
+private:
+    HANDLE m_process = nullptr;
+    char* m_base = nullptr;
+};
+
+}  // namespace
+
 std::vector<std::string> ReadRemoteListView(HWND list)
 {
+    constexpr SIZE_T TEXT_SIZE = 1024;
     std::vector<std::string> rows;
-    DWORD processId = 0;
-    GetWindowThreadProcessId(list, &processId);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
-    if (process == nullptr) {
+    const RemoteBlock remote(list, sizeof(LVITEMW) + TEXT_SIZE * sizeof(wchar_t));
+    if (!remote) {
         return rows;
     }
-    constexpr SIZE_T TEXT_SIZE = 1024;
-    char* remote = static_cast<char*>(
-        VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + TEXT_SIZE * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
-    if (remote != nullptr) {
-        auto* remoteText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
-        const LRESULT count = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
-        for (LRESULT row = 0; row < count; ++row) {
-            LVITEMW item{};
-            item.mask = LVIF_TEXT;
-            item.iItem = static_cast<int>(row);
-            item.pszText = remoteText;
-            item.cchTextMax = static_cast<int>(TEXT_SIZE);
-            const wchar_t zero = L'\0';
-            WriteProcessMemory(process, remoteText, &zero, sizeof(zero), nullptr);
-            WriteProcessMemory(process, remote, &item, sizeof(item), nullptr);
-            SendMessageA(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote));
-            LVITEMW after{};
-            ReadProcessMemory(process, remote, &after, sizeof(after), nullptr);
-            wchar_t text[TEXT_SIZE] = {};
-            ReadProcessMemory(process, after.pszText, text, (TEXT_SIZE - 1) * sizeof(wchar_t), nullptr);
-            rows.push_back(Utf8FromWide(text, static_cast<size_t>(lstrlenW(text))));
-        }
-        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    auto* remoteText = reinterpret_cast<wchar_t*>(remote.at(sizeof(LVITEMW)));
+    const LRESULT count = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+    for (LRESULT row = 0; row < count; ++row) {
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = static_cast<int>(row);
+        item.pszText = remoteText;
+        item.cchTextMax = static_cast<int>(TEXT_SIZE);
+        const wchar_t zero = L'\0';
+        remote.write(remoteText, &zero, sizeof(zero));
+        remote.write(remote.at(0), &item, sizeof(item));
+        SendMessageA(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote.at(0)));
+        LVITEMW after{};
+        remote.read(remote.at(0), &after, sizeof(after));
+        wchar_t text[TEXT_SIZE] = {};
+        remote.read(after.pszText, text, (TEXT_SIZE - 1) * sizeof(wchar_t));
+        rows.push_back(Utf8FromWide(text, static_cast<size_t>(lstrlenW(text))));
     }
-    CloseHandle(process);
     return rows;
+}
+
+RECT RemoteListItemRect(HWND list, int row)
+{
+    RECT rect{LVIR_BOUNDS, 0, 0, 0};
+    const RemoteBlock remote(list, sizeof(rect));
+    if (remote) {
+        remote.write(remote.at(0), &rect, sizeof(rect));
+        SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.at(0)));
+        remote.read(remote.at(0), &rect, sizeof(rect));
+    }
+    return rect;
 }
 
 void RegisterWindowClassOnce(const char* name, WNDPROC procedure)

@@ -89,5 +89,8 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 // would: a record and a text buffer placed in that process, filled by the
 // control, read back; in UTF-8. The reader must have the target's bitness.
 std::vector<std::string> ReadRemoteListView(HWND list);
+// A row's rectangle in a report list view of another process, in the list's
+// client coordinates, as the list reports it.
+RECT RemoteListItemRect(HWND list, int row);
 
 #endif

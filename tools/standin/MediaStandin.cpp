@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "answer/Media.h"
+#include "tests/Contract.h"
 #include "tools/harness/Harness.h"
 
 namespace {
@@ -12,8 +12,7 @@ struct PlayerWindow {
     const char* title;
 };
 
-const PlayerWindow PLAYERS[2] = {{"WMPlayerApp", "Windows Media Player"},
-                                 {"eHome Render Window", "Windows Media Center"}};
+const PlayerWindow PLAYERS[2] = {{contract::WMP_CLASS, contract::WMP_TITLE}, {contract::WMC_CLASS, contract::WMC_TITLE}};
 
 }  // namespace
 
@@ -27,10 +26,10 @@ const char* MediaMeaning(UINT msg, WPARAM wParam, LPARAM lParam)
     if (msg == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_MINIMIZE) {
         return "minimise";
     }
-    if (msg == WM_COMMAND && wParam == WMP_PAUSE_COMMAND) {
+    if (msg == WM_COMMAND && wParam == contract::WMP_PAUSE_COMMAND) {
         return "pause";
     }
-    if (msg == WM_COMMAND && wParam == WMP_MUTE_COMMAND) {
+    if (msg == WM_COMMAND && wParam == contract::WMP_MUTE_COMMAND) {
         return "mute";
     }
     if (msg == WM_APPCOMMAND && GET_APPCOMMAND_LPARAM(lParam) == APPCOMMAND_MEDIA_PAUSE) {

@@ -4,8 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "app/MainDialog.h"
-#include "app/TrayIcon.h"
+#include "tests/Contract.h"
 #include "tools/standin/Transcript.h"
 
 namespace {
@@ -60,13 +59,13 @@ bool Timeline::await(const ScenarioStep& step, const std::function<bool()>& done
 
 bool Timeline::programStep(const ScenarioStep& step)
 {
-    const HWND dialog = FindWindowA(MAIN_DIALOG_CLASS, MAIN_DIALOG_TITLE);
+    const HWND dialog = FindWindowA(contract::MAIN_DIALOG_CLASS, contract::MAIN_DIALOG_TITLE);
     if (dialog == nullptr) {
         return failed(step, "no Skype Ringlock window");
     }
     if (step.kind == StepKind::ProgramExit) {
         m_transcript.write("==", "program-exit: IDM_EXIT posted to " + HexText(dialog));
-        PostMessageA(dialog, WM_COMMAND, IDM_EXIT, 0);
+        PostMessageA(dialog, WM_COMMAND, contract::IDM_EXIT, 0);
         return true;
     }
     RECT rect{};

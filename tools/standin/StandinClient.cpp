@@ -6,13 +6,11 @@
 #include <set>
 #include <utility>
 
+#include "tests/Contract.h"
 #include "tools/harness/Harness.h"
 
 namespace {
 
-// The client's side of the protocol, as the client names it.
-const char* const DISCOVER_NAME = "SkypeControlAPIDiscover";
-const char* const ATTACH_NAME = "SkypeControlAPIAttach";
 constexpr int32_t ATTACH_CONNECTED = 0;
 
 const char* const CLASS_NAME = "RinglockStandinClient";
@@ -71,8 +69,8 @@ struct StandinClient::State {
 
     const Scenario scenario;
     Transcript transcript;
-    const UINT discoverMsg = RegisterWindowMessageA(DISCOVER_NAME);
-    const UINT attachMsg = RegisterWindowMessageA(ATTACH_NAME);
+    const UINT discoverMsg = RegisterWindowMessageA(contract::DISCOVER_MESSAGE_NAME);
+    const UINT attachMsg = RegisterWindowMessageA(contract::ATTACH_MESSAGE_NAME);
     HANDLE thread = nullptr;
     HANDLE ready = nullptr;
     // Set whenever an attach returns or a command arrives.

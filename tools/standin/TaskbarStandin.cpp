@@ -1,11 +1,44 @@
 #include "tools/standin/TaskbarStandin.h"
 
+#include <shellapi.h>
+
 #include <atomic>
 #include <future>
 #include <mutex>
 #include <thread>
 
 #include "tools/harness/Harness.h"
+#include "ui/WideText.h"
+
+namespace {
+
+// How Wine's shell (8.0) hands over the record of a call: its own layout,
+// not Windows'. It begins like this.
+struct WineIconRecord {
+    LONG window;
+    UINT id;
+    UINT flags;
+    UINT callbackMessage;
+    WCHAR tip[128];
+};
+
+std::string TipOf(const COPYDATASTRUCT& block)
+{
+    if (block.cbData < sizeof(WineIconRecord)) {
+        return {};
+    }
+    const auto* record = static_cast<const WineIconRecord*>(block.lpData);
+    if ((record->flags & NIF_TIP) == 0) {
+        return {};
+    }
+    size_t length = 0;
+    while (length < ARRAYSIZE(record->tip) && record->tip[length] != L'\0') {
+        ++length;
+    }
+    return Utf8FromWide(record->tip, length);
+}
+
+}  // namespace
 
 struct TaskbarStandin::State {
     std::thread thread;
@@ -25,7 +58,7 @@ struct TaskbarStandin::State {
             const bool taken = self->taking;
             const auto* block = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
             std::lock_guard<std::mutex> lock(self->mutex);
-            self->calls.push_back(TaskbarCall{static_cast<DWORD>(block->dwData), taken, ClockMs()});
+            self->calls.push_back(TaskbarCall{static_cast<DWORD>(block->dwData), taken, ClockMs(), TipOf(*block)});
             return taken ? TRUE : FALSE;
         }
         if (msg == WM_DESTROY) {

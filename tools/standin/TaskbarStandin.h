@@ -3,20 +3,22 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 // Our stand-in for a taskbar that is still starting, as at logon: a topmost
 // window of the taskbar's class, on a thread of its own, which the shell's
 // notification-area calls find before the real one. It refuses every icon
-// until told to take them, and records each call's command. (Wine's shell
-// hands the command over as the dwData of a WM_COPYDATA; Windows times such
-// a call out instead, which Wine never does.)
+// until told to take them, and records each call's command and tip. (Wine's
+// shell hands the command over as the dwData of a WM_COPYDATA; Windows times
+// such a call out instead, which Wine never does.)
 constexpr char TASKBAR_CLASS[] = "Shell_TrayWnd";
 
 struct TaskbarCall {
-    DWORD command;  // NIM_ADD, NIM_MODIFY, NIM_DELETE, ...
-    bool taken;     // answered as done
-    double atMs;    // ClockMs() when it arrived
+    DWORD command;    // NIM_ADD, NIM_MODIFY, NIM_DELETE, ...
+    bool taken;       // answered as done
+    double atMs;      // ClockMs() when it arrived
+    std::string tip;  // UTF-8; empty when the call sets none
 };
 
 class TaskbarStandin {

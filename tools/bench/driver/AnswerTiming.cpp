@@ -1,15 +1,15 @@
 // Answer timing: calls from a listed contact, dialog hidden and then shown.
 // Each error is the arrival of Ringlock's command on the stand-in client,
 // minus the moment the driver sent what the command's timer runs from, minus
-// the timer's delay: ANSWER_DELAY_MS for the answer, START_VIDEO_DELAY_MS for
-// the video command, MAXIMIZE_DELAY_MS from the video command for the
-// maximise command.
+// the timer's delay (tests/Contract.h): ANSWER_DELAY_MS for the answer,
+// START_VIDEO_DELAY_MS for the video command, MAXIMIZE_DELAY_MS from the video
+// command for the maximise command.
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "answer/Engine.h"
+#include "tests/Contract.h"
 #include "tools/bench/driver/Phases.h"
 
 namespace bench {
@@ -47,7 +47,7 @@ bool AnswerCalls(TestBed& bed, int firstCall, CallErrors* errors)
             Fail(std::string("call ") + id + " was not answered");
             return false;
         }
-        errors->answer.push_back(answered.atMs - replySent - ANSWER_DELAY_MS);
+        errors->answer.push_back(answered.atMs - replySent - contract::ANSWER_DELAY_MS);
         from = at + 1;
         const double videoSent = ClockMs();
         bed.notifyRinglock("CALL " + id + " VIDEO_SEND_STATUS AVAILABLE");
@@ -61,8 +61,8 @@ bool AnswerCalls(TestBed& bed, int firstCall, CallErrors* errors)
             Fail(std::string("call ") + id + ": no video or maximise command");
             return false;
         }
-        errors->video.push_back(video.atMs - videoSent - START_VIDEO_DELAY_MS);
-        errors->maximise.push_back(maximised.atMs - video.atMs - MAXIMIZE_DELAY_MS);
+        errors->video.push_back(video.atMs - videoSent - contract::START_VIDEO_DELAY_MS);
+        errors->maximise.push_back(maximised.atMs - video.atMs - contract::MAXIMIZE_DELAY_MS);
     }
     return true;
 }
@@ -95,9 +95,9 @@ std::string TimerReference(const Findings& findings)
 void ReportMode(const Findings& findings, bool hidden)
 {
     const char* names[3] = {"answer", "video", "maximise"};
-    const std::string delays[3] = {std::to_string(ANSWER_DELAY_MS) + " ms after the partner reply",
-                                   std::to_string(START_VIDEO_DELAY_MS) + " ms after video available",
-                                   std::to_string(MAXIMIZE_DELAY_MS) + " ms after the video command"};
+    const std::string delays[3] = {std::to_string(contract::ANSWER_DELAY_MS) + " ms after the partner reply",
+                                   std::to_string(contract::START_VIDEO_DELAY_MS) + " ms after video available",
+                                   std::to_string(contract::MAXIMIZE_DELAY_MS) + " ms after the video command"};
     const std::vector<Stats>& s = findings.answer.at(hidden);
     const char* mode = hidden ? "hidden" : "shown";
     const double extra = hidden ? 0.0 : findings.shownAppendMs;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "answer/Engine.h"
+#include "tests/Contract.h"
 #include "tools/bench/BenchCommon.h"
 #include "tools/bench/driver/Phases.h"
 
@@ -18,7 +18,7 @@ namespace bench {
 namespace {
 
 // Long enough for the last timer, the answer's, to fire before the idle span ends.
-constexpr double LAST_TIMER_MARGIN_MS = ANSWER_DELAY_MS + 100.0;
+constexpr double LAST_TIMER_MARGIN_MS = contract::ANSWER_DELAY_MS + 100.0;
 
 struct IdlePrograms {
     Ring ring;
@@ -43,7 +43,7 @@ struct IdlePids {
 
 UINT TimerDelay(int i)
 {
-    return i % 2 ? START_VIDEO_DELAY_MS : ANSWER_DELAY_MS;
+    return i % 2 ? contract::START_VIDEO_DELAY_MS : contract::ANSWER_DELAY_MS;
 }
 
 struct TimerThread {

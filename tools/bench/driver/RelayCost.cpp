@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "app/LogView.h"
+#include "tests/Contract.h"
 #include "tools/bench/driver/Phases.h"
-#include "ui/ListView.h"
 
 namespace bench {
 
@@ -43,8 +43,8 @@ struct RelayFigures {
 bool LogHoldsTail(HWND list, const std::vector<std::string>& texts, std::string* problem)
 {
     const std::vector<std::string> rows = ReadRemoteListView(list);
-    const size_t expected = std::min<size_t>(LOG_MAX_ROWS, texts.size());
-    if (rows.size() > static_cast<size_t>(LOG_MAX_ROWS) || rows.size() < expected) {
+    const size_t expected = std::min<size_t>(contract::LOG_MAX_ROWS, texts.size());
+    if (rows.size() > static_cast<size_t>(contract::LOG_MAX_ROWS) || rows.size() < expected) {
         *problem = "holds " + std::to_string(rows.size()) + " rows";
         return false;
     }

@@ -1,8 +1,7 @@
 #include "tools/bench/driver/TestBed.h"
 
-#include "app/MainDialog.h"
-#include "app/TrayIcon.h"
 #include "res/resource.h"
+#include "tests/Contract.h"
 #include "tools/bench/BenchCommon.h"
 #include "tools/bench/driver/ProcessMeter.h"
 #include "tools/bench/driver/Report.h"
@@ -56,7 +55,7 @@ bool TestBed::startRinglock(const std::string& args, Ring* ring, int contacts)
     const int attached = m_client.attachment().attachesSent;
     ring->startMs = ClockMs();
     ring->child.resume();
-    ring->dialog = AwaitWindowOf(ring->child, MAIN_DIALOG_CLASS, MAIN_DIALOG_TITLE);
+    ring->dialog = AwaitWindowOf(ring->child, contract::MAIN_DIALOG_CLASS, contract::MAIN_DIALOG_TITLE);
     ring->dialogMs = ClockMs() - ring->startMs;
     if (ring->dialog == nullptr || !m_client.waitForAttachesSent(attached + 1, 10000)) {
         Fail("Ringlock " + args + " did not start and attach");
@@ -72,12 +71,12 @@ bool TestBed::startRinglock(const std::string& args, Ring* ring, int contacts)
 
 void TestBed::endRinglock(Ring* ring)
 {
-    ring->child.end(ring->dialog, WM_COMMAND, IDM_EXIT);
+    ring->child.end(ring->dialog, WM_COMMAND, contract::IDM_EXIT);
 }
 
 bool TestBed::showRinglock(Ring* ring)
 {
-    PostMessageA(ring->dialog, WM_COMMAND, IDM_RESTORE, 0);
+    PostMessageA(ring->dialog, WM_COMMAND, contract::IDM_RESTORE, 0);
     const bool shown = WaitUntil([ring] { return IsWindowVisible(ring->dialog) != FALSE; }, 5000, 1);
     // No event tells that a shown window's first paints and the display's answer are over.
     Sleep(500);

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/MainDialog.h"
+#include "tests/Contract.h"
 #include "tools/harness/Harness.h"
 #include "tools/standin/MediaStandin.h"
 #include "tools/standin/Transcript.h"
@@ -63,7 +63,7 @@ int main(int argc, char** argv)
 
     bool sawProgram = false;
     const auto programGone = [&] {
-        const bool present = FindWindowA(MAIN_DIALOG_CLASS, MAIN_DIALOG_TITLE) != nullptr;
+        const bool present = FindWindowA(contract::MAIN_DIALOG_CLASS, contract::MAIN_DIALOG_TITLE) != nullptr;
         const bool gone = sawProgram && !present;
         sawProgram = sawProgram || present;
         return follow && gone;
