@@ -50,7 +50,3 @@ void LogAppendLine(HWND log, const char* text)
     ListAppendRow(log, text, LOG_MAX_ROWS);
 }
 
-bool LogRepaintDeferred()
-{
-    return g_deferredLog != nullptr;
-}

@@ -18,7 +18,5 @@ constexpr UINT_PTR TIMER_LOG_REPAINT = 21;
 constexpr char LOG_COLUMN_CAPTION[] = "Skype Message Log";
 
 void LogAppendLine(HWND log, const char* text);
-// Whether the log's redraw is off because a burst is going on.
-bool LogRepaintDeferred();
 
 #endif

@@ -1,13 +1,10 @@
-// What a user, the calling client or a media player can observe of Ringlock:
-// its delays, limits, ids, names and texts, each written down once from what
-// the program is meant to do (and where an issue settled a value, from that
-// decision), never taken from the program. Rows, stand-ins, the demo's report
-// and the benchmark take their expectations from here; ContractTest compares
-// each value once with the program's own, which has the same name.
-//
-// Each value is one line CONTRACT(name, value). Included as it is, the file
-// declares each as a constant in namespace contract (by including itself with
-// CONTRACT defined); a file that defines CONTRACT first gets the list alone.
+// What a user, the calling client or a media player can observe of Ringlock,
+// each value written once from what the program is meant to do, never taken
+// from the program: rows, stand-ins, the demo's report and the benchmark
+// expect these; one test of tests/inprocess/ProgramTest.cpp compares each with
+// the program's own, of the same name. Included as it is, the file declares
+// each CONTRACT(name, value) as a constant in namespace contract; defining
+// CONTRACT first lists them.
 #ifndef CONTRACT
 #ifndef RINGLOCK_TESTS_CONTRACT_H
 #define RINGLOCK_TESTS_CONTRACT_H
@@ -19,9 +16,8 @@ namespace contract {
 #endif
 #else
 
-// A call's identifier: at most 259 bytes, kept with its NUL. A text that is
-// formatted with it and a contact to be compared with a notification: at most
-// 519 bytes, or it matches nothing.
+// A call's identifier, with its NUL; a text formatted with it (and a contact),
+// with its NUL, or it matches nothing.
 CONTRACT(CALL_ID_SIZE, 260)
 CONTRACT(COMMAND_TEXT_SIZE, 520)
 
@@ -42,8 +38,8 @@ CONTRACT(WMP_PAUSE_COMMAND, 0x14978)        // WM_COMMAND's wParam: 18808, from 
 CONTRACT(WMP_MUTE_COMMAND, 0x14981)         // the same for 18817
 CONTRACT(WMC_PAUSE_APPCOMMAND, 0x2F0000)    // WM_APPCOMMAND's lParam: APPCOMMAND_MEDIA_PAUSE
 
-// The client: the two registered messages, how long each answer is waited
-// for, and how often a client that never answered is looked for again.
+// The client: its messages, how long its answers are waited for, how often a
+// client that never answered is looked for again.
 CONTRACT(DISCOVER_MESSAGE_NAME, "SkypeControlAPIDiscover")
 CONTRACT(ATTACH_MESSAGE_NAME, "SkypeControlAPIAttach")
 CONTRACT(DISCOVER_TIMEOUT_MS, 1000)
@@ -64,8 +60,7 @@ CONTRACT(NOT_DELIVERED_TEXT, "Skype is not responding, the command was not deliv
 CONTRACT(CLIENT_CLOSED_TEXT, "Skype has closed")
 CONTRACT(LOG_MAX_ROWS, 100)
 
-// A contact: at most this many characters, counted in UTF-16 units, are
-// kept; the contact dialog keeps one fewer.
+// A contact's characters kept, in UTF-16 units; the contact dialog keeps one fewer.
 CONTRACT(ROW_TEXT_MAX_UNITS, 259)
 
 // The dialogs, and what the tray icon and a second start send the main one.
@@ -76,15 +71,13 @@ CONTRACT(WM_TRAY_NOTIFY, 1357)
 CONTRACT(IDM_RESTORE, 303)
 CONTRACT(IDM_EXIT, 304)
 
-// The tray icon: its balloon, and how often a taskbar that refused it is
-// asked again.
+// The tray icon: its balloon, how often a taskbar that refused it is asked
+// again, and its tip: whether calls are answered now, and if not, why.
 CONTRACT(BALLOON_TITLE, "Still Running")
 CONTRACT(BALLOON_TEXT, "Ringlock is Still Running\nin the System Tray")
 CONTRACT(BALLOON_TIMEOUT_MS, 5000)
 CONTRACT(TRAY_RETRY_INTERVAL_MS, 4000)
 CONTRACT(TRAY_RETRY_LIMIT, 30)
-// Its tip: whether calls from the listed contacts are answered now, and if
-// not, why.
 CONTRACT(TIP_LOOKING, "Ringlock - looking for Skype")
 CONTRACT(TIP_NOT_RUNNING, "Ringlock - Skype is not running")
 CONTRACT(TIP_WAITING, "Ringlock - waiting for Skype to allow access")
@@ -93,23 +86,19 @@ CONTRACT(TIP_NOT_SIGNED_IN, "Ringlock - Skype is not signed in")
 CONTRACT(TIP_ANSWERING, "Ringlock - answering calls")
 CONTRACT(TIP_NOT_RESPONDING, "Ringlock - Skype is not responding")
 
-// Starting with Windows: a value in the current user's Run key, named after
-// the program's file without its extension, whose command is the program's
-// full path in double quotes and " -m". A change the key refuses is said in
-// the log: this, then the reason.
+// Starting with Windows: a value in this key named after the program's file,
+// whose command is its path in quotes and " -m"; a refusal is logged so.
 CONTRACT(RUN_KEY, "Software\\Microsoft\\Windows\\CurrentVersion\\Run")
 CONTRACT(START_WITH_WINDOWS_FAILED_TEXT, "Could not change \"Start with Windows\": ")
 
-// The settings file: how long a file another program holds is waited for,
-// and what a failed save says.
+// The settings file: how long a held file is waited for, what a failed save
+// says, and the log's line on a file that cannot be read (READ_FAILED_TEXT,
+// path, why in brackets, UNTIL_READ_TEXT), as one too large is not.
 CONTRACT(LOCK_WAIT_MS, 900)
 CONTRACT(SETTINGS_MESSAGE_CAPTION, "Error")
 CONTRACT(WRITE_FAILED_TEXT, "Could not open config file for writing!")
 CONTRACT(NOT_OVERWRITTEN_TEXT, "Could not read config file, so it was not overwritten!\r\n"
                                "Close any program that has it open; the next save will try again.")
-// A settings file that is there but cannot be read is left as it is; the log
-// says so: READ_FAILED_TEXT, its path, why in brackets, UNTIL_READ_TEXT. A
-// file larger than any settings file can be is not read at all.
 CONTRACT(READ_FAILED_TEXT, "Could not read config file ")
 CONTRACT(UNTIL_READ_TEXT, "; it will not be overwritten until it has been read")
 CONTRACT(TOO_LARGE_TEXT, "larger than a settings file can be")

@@ -2,44 +2,65 @@
 
 #include <commctrl.h>
 
-#include <commctrl.h>
-
 #include <algorithm>
-#include <cmath>
 #include <map>
 #include <memory>
-#include <thread>
 
-#include "tools/standin/MediaStandin.h"
 #include "ui/WideText.h"
 
 const char* const ATTACHED = "attach connected\n";
 const char* const REPLYING_AT_ONCE = "attach connected\nreplies sync\n";
-const char* const CLIENT_READY_LINE = "USERSTATUS ONLINE";
 
-std::string Ms(double ms)
+bool StandinProcess::startClient(const std::string& folder, const std::string& scenario, const std::string& program,
+                                 const std::string& name)
 {
-    return std::to_string(std::lround(ms));
+    const std::string scenarioPath = folder + "\\" + name + ".scenario";
+    WriteFileBytes(Widen(scenarioPath), scenario);
+    return start(program.empty() ? ProgramFolder() + "\\standin_client.exe" : program, "\"" + scenarioPath + "\"",
+                 folder, folder + "\\" + name + ".log");
 }
 
-std::string Wait(double ms)
+bool StandinProcess::startPlayers(const std::string& folder, const std::string& arguments)
 {
-    return "wait " + Ms(ms) + "\n";
+    return start(ProgramFolder() + "\\standin_players.exe", arguments, folder, folder + "\\players.log");
 }
 
-std::string Await(const std::string& event, double dueMs)
+bool StandinProcess::start(const std::string& exe, const std::string& arguments, const std::string& folder,
+                           const std::string& transcript)
 {
-    return "await " + Ms(dueMs + STEP_MS) + " " + event + "\n";
+    m_transcript = transcript;
+    if (!m_process.start(Widen(exe), Widen(arguments + " \"" + transcript + "\""), Widen(folder))) {
+        return false;
+    }
+    return WaitUntil([this] {
+        const std::vector<TranscriptLine> first = lines();
+        return !first.empty() && first[0].tag == "==" && first[0].text.compare(0, 5, "ready") == 0;
+    }, 15000);
 }
 
-std::string WatchPast(double dueMs)
+std::vector<std::string> StandinProcess::texts(const std::string& tag) const
 {
-    return Wait(dueMs + LATE_MS);
+    std::vector<std::string> found;
+    for (const TranscriptLine& line : lines()) {
+        if (line.tag == tag) {
+            found.push_back(line.text);
+        }
+    }
+    return found;
 }
 
-std::string Ring(const std::string& call, int times)
+double StandinProcess::timeOf(const std::string& tag, const char* text) const
 {
-    return "ring " + call + " " + std::to_string(times) + " " + Ms(RING_REPEAT_MS) + "\n";
+    const std::vector<TranscriptLine> all = lines();
+    const auto line = std::find_if(all.begin(), all.end(), [&](const TranscriptLine& candidate) {
+        return candidate.tag == tag && candidate.text == text;
+    });
+    return line == all.end() ? -1.0 : line->atMs;
+}
+
+bool StandinProcess::waitFor(const std::string& tag, const std::string& text, DWORD timeoutMs) const
+{
+    return WaitUntil([&] { return timeOf(tag, text.c_str()) >= 0.0; }, timeoutMs);
 }
 
 namespace {
@@ -72,11 +93,12 @@ bool InOrder(const std::vector<std::string>& lines, const std::vector<std::strin
     return true;
 }
 
+// Every message the players received: all but their own "==" lines.
 std::vector<std::string> MediaMessages(const Run& run)
 {
     std::vector<std::string> messages;
     for (const TranscriptLine& line : run.players.lines()) {
-        if (line.tag == MediaPlayerTag(MediaPlayer::Wmp) || line.tag == MediaPlayerTag(MediaPlayer::Wmc)) {
+        if (line.tag != "==") {
             messages.push_back(line.tag + " " + line.text);
         }
     }
@@ -112,7 +134,7 @@ void Check(const Row& row, Run& run)
 {
     const Expected& expect = row.expect;
     std::vector<std::string> commands = expect.commands;
-    if (expect.closingPing && run.exitAskedMs() >= 0.0) {
+    if (expect.closingPing && run.exitAsked()) {
         commands.push_back("PING");
     }
     EXPECT_EQ(run.client.commands(), commands);
@@ -153,18 +175,6 @@ std::wstring EditText(HWND edit)
     wchar_t text[1024] = {};
     SendMessageW(edit, WM_GETTEXT, sizeof(text) / sizeof(text[0]), reinterpret_cast<LPARAM>(text));
     return text;
-}
-
-std::shared_ptr<void> Hold(const std::wstring& path)
-{
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_NE(file, INVALID_HANDLE_VALUE);
-    return std::shared_ptr<void>(file, CloseHandle);
-}
-
-void HoldFor(const std::wstring& path, DWORD ms)
-{
-    std::thread([held = Hold(path), ms] { Sleep(ms); }).detach();
 }
 
 void Run::awaitCommand(const std::string& text) const
@@ -267,7 +277,7 @@ void Run::answerContactDialog(const std::string& name, WPARAM button) const
         PostMessageA(dialog, WM_SYSCOMMAND, button, 0);
     }
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, STEP_MS));
-    settle();
+    SendMessageA(ring.dialog(), WM_NULL, 0, 0);  // returns once what was sent before is handled
 }
 
 HWND Run::messageBox(DWORD timeoutMs) const
@@ -305,7 +315,7 @@ void Run::exit(const char* boxText, bool throughMenu)
     if (!boxText) {
         ring.writeSettings("not written by the exit");
     }
-    m_exitAskedMs = ClockMs();
+    m_exitAsked = true;
     if (throughMenu) {
         chooseFromTrayMenu('e');
     } else {
@@ -341,16 +351,16 @@ void Play(const Row& row)
     }
     ASSERT_TRUE(run.ring.start(given.arguments));
     ASSERT_NE(run.ring.waitForDialog(STEP_MS), nullptr);
-    // Both start alike.
+    // The last news an attaching client pushes; REPLYING_AT_ONCE begins alike.
     if (row.client.rfind(ATTACHED, 0) == 0) {
-        run.awaitLog(CLIENT_READY_LINE);
+        run.awaitLog("USERSTATUS ONLINE");
     }
     if (row.act) {
         row.act(run);
     }
     EXPECT_TRUE(WaitUntil([&] { return run.client.timeOf("==", "done") >= 0.0 || !run.client.running(); },
                           6 * STEP_MS));
-    if (run.ring.running() && run.exitAskedMs() < 0.0) {
+    if (run.ring.running() && !run.exitAsked()) {
         run.exit();
     }
     EXPECT_EQ(run.client.waitForExit(STEP_MS), row.expect.clientExit) << "every step of the client's script was met";

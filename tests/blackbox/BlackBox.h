@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -13,56 +14,86 @@
 
 #include "res/resource.h"
 #include "tests/Contract.h"
-#include "tests/support/RingProcess.h"
-#include "tests/support/StandinProcesses.h"
+#include "tools/harness/RingProcess.h"
 #include "tools/standin/TaskbarStandin.h"
+#include "tools/standin/Transcript.h"
 
 // Ringlock.exe run as its user runs it, beside the stand-in client and media
 // players, each a process of its own. One table row is one scenario: what
 // Ringlock finds when it starts, the client's script, what the user does and
 // checks meanwhile, and what the client, the players and the log show
-// afterwards. Every expected value comes from tests/Contract.h.
-//
-// What every row shares the runner checks once: the client's script is met
-// and the client ends as expected; unless the row ends Ringlock otherwise,
-// Ringlock exits through the tray menu's command with exit code 0 and writes
-// the settings file as its dialog showed it; the client receives the row's
-// commands and then, unless the row says it cannot take it, the closing PING.
-// A row whose client attaches at once starts acting once the client's first
-// news is in the log.
+// afterwards, as tests/Contract.h has it. The runner checks what every row
+// shares: the client's script is met; Ringlock exits through the tray menu's
+// command with exit code 0 (unless the row ends it otherwise) and writes the
+// settings file as its dialog showed it; the client receives the row's
+// commands, then the closing PING unless the row says it cannot take it. A
+// row whose client attaches at once acts once the client's news is logged.
 
 constexpr DWORD STEP_MS = 10000;
-// How late a timer may fire on a loaded two-core machine. A timer of the
-// program counts as on time up to this late, so a watch for what must not
-// happen lasts this long past the moment it would happen.
+// How late a timer may fire on a loaded two-core machine and still count as
+// on time, so a watch for what must not happen lasts this long past its due.
 constexpr double LATE_MS = 1500.0;
 // How often a ringing client repeats its ringing line.
 constexpr double RING_REPEAT_MS = 300.0;
 
-// The client attaches at once and answers each command shortly after, from
-// its window's thread; or, replying at once, from inside the command, so that
-// the reply to a command that a notification caused is in the log by the
-// time the notification returns.
+// The client attaches at once and answers each command shortly after; or,
+// replying at once, from inside the command, so that the reply to a command a
+// notification caused is logged by the time the notification returns.
 extern const char* const ATTACHED;
 extern const char* const REPLYING_AT_ONCE;
-// The last news an attaching client pushes.
-extern const char* const CLIENT_READY_LINE;
 
 // Steps of the client's script (tools/standin/README.md), their times named.
-std::string Ms(double ms);  // a time as the script writes it
-std::string Wait(double ms);
+inline std::string Ms(double ms) { return std::to_string(std::lround(ms)); }
+inline std::string Wait(double ms) { return "wait " + Ms(ms) + "\n"; }
 // `event` within `dueMs` and a step's time more.
-std::string Await(const std::string& event, double dueMs = 0.0);
+inline std::string Await(const std::string& event, double dueMs = 0.0)
+{
+    return "await " + Ms(dueMs + STEP_MS) + " " + event + "\n";
+}
 // The client waits past `dueMs`, the latest that what the row rules out
-// would happen, by the lateness that would still count as on time.
-std::string WatchPast(double dueMs);
-std::string Ring(const std::string& call, int times = 1);
+// would happen, and LATE_MS.
+inline std::string WatchPast(double dueMs) { return Wait(dueMs + LATE_MS); }
+inline std::string Ring(const std::string& call, int times = 1)
+{
+    return "ring " + call + " " + std::to_string(times) + " " + Ms(RING_REPEAT_MS) + "\n";
+}
+
+// A stand-in program run as a process of its own in the test's folder, read
+// through the transcript it writes there: standin_client.exe (or `program`)
+// playing `scenario`, its transcript <name>.log, or standin_players.exe with
+// `arguments`, its transcript players.log. Each start returns once the
+// program's windows exist.
+class StandinProcess {
+public:
+    bool startClient(const std::string& folder, const std::string& scenario, const std::string& program = {},
+                     const std::string& name = "client");
+    bool startPlayers(const std::string& folder, const std::string& arguments);
+    bool started() const { return !m_transcript.empty(); }
+
+    std::vector<TranscriptLine> lines() const { return ReadTranscript(m_transcript); }
+    // Texts of the lines with `tag`, in order.
+    std::vector<std::string> texts(const std::string& tag) const;
+    // Time of the first line with `tag` and `text`, or a negative value.
+    double timeOf(const std::string& tag, const char* text) const;
+    bool waitFor(const std::string& tag, const std::string& text, DWORD timeoutMs) const;
+    // The client's commands, as it received them.
+    std::vector<std::string> commands() const { return texts("<-"); }
+    bool waitForCommand(const std::string& text, DWORD timeoutMs) const { return waitFor("<-", text, timeoutMs); }
+    int waitForExit(DWORD timeoutMs) { return m_process.waitForExit(timeoutMs); }
+    bool running() const { return m_process.running(); }
+
+private:
+    bool start(const std::string& exe, const std::string& arguments, const std::string& folder,
+               const std::string& transcript);
+
+    ChildProcess m_process;
+    std::string m_transcript;
+};
 
 class Run;
 
-// `to` happened `ms` after `from`: never early, at most `late` late. Both are
-// the first transcript line "<tag> <text>" of the client ("<-" command,
-// "->" notification) or the players ("WMP", "WMC").
+// `to` happened `ms` after `from`, never early, at most `late` late: each the
+// first line "<tag> <text>" of the client's or the players' transcript.
 struct Delay {
     std::string from;
     std::string to;
@@ -102,13 +133,6 @@ struct Row {
 
 std::wstring EditText(HWND edit);
 
-// An open handle that shares nothing: the file can be neither read nor
-// replaced while it is held, until the last copy goes.
-std::shared_ptr<void> Hold(const std::wstring& path);
-// Held from now until `ms` later, as a virus scanner holds a freshly written
-// file.
-void HoldFor(const std::wstring& path, DWORD ms);
-
 // What a row's user does, and what it can see of Ringlock.exe.
 class Run {
 public:
@@ -127,17 +151,14 @@ public:
     void awaitCommand(const std::string& text) const;
     void awaitLog(const std::string& line) const;
     void awaitVisible(bool shown) const;
-    // Returns once Ringlock's dialog has handled everything sent to it before.
-    void settle() const { SendMessageA(ring.dialog(), WM_NULL, 0, 0); }
     void send(const std::string& command) const;  // typed into the box (UTF-8) key by key, then Send clicked
     void post(UINT msg, WPARAM wParam, LPARAM lParam) const { PostMessageA(ring.dialog(), msg, wParam, lParam); }
     void trayClick(LPARAM mouseMessage) const { post(contract::WM_TRAY_NOTIFY, 0, mouseMessage); }
     // A left click on a contact, or (-1) below the contacts.
     void clickContact(int row) const;
-    // Opens a pop-up menu of Ringlock's, presses the key of one item (0: none)
-    // and returns once the menu has closed (a key that names no item is
-    // followed by Escape). The contacts menu is opened with a right click on
-    // `row`, or below the contacts.
+    // Opens a pop-up menu of Ringlock's, presses the key of one item (0: none;
+    // Escape follows) and returns once the menu has closed. The contacts menu
+    // opens at a right click on `row`, or below the contacts.
     void chooseFromTrayMenu(char key) const;
     void chooseFromContactsMenu(char key, int row = -1) const;
     // The same, the menu opened with the menu key on the contacts list;
@@ -159,16 +180,14 @@ public:
     // menu itself); the exit code must be 0. With `boxText`, the exit must
     // first show that message box, and the settings file is not checked.
     void exit(const char* boxText = nullptr, bool throughMenu = false);
-    // When exit() asked Ringlock to end, on ClockMs(); negative before.
-    double exitAskedMs() const { return m_exitAskedMs; }
-    // The settings file as the exit left it.
+    bool exitAsked() const { return m_exitAsked; }
     const std::string& writtenAtExit() const { return m_writtenAtExit; }
 
 private:
     void chooseFromMenu(char key, const std::function<void()>& open, RECT* shownAt = nullptr) const;
     void clickList(UINT down, UINT up, int row) const;
 
-    double m_exitAskedMs = -1.0;
+    bool m_exitAsked = false;
     std::string m_writtenAtExit;
 };
 

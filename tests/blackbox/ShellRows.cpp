@@ -1,9 +1,17 @@
 // Ringlock's life as a tray program, its dialog, its contact list and its
-// layout, as the user handles them.
+// layout, as the user handles them; and the tray as whoever sets the PC up
+// meets it: a taskbar not ready at logon, the item that makes Ringlock start
+// with Windows, and the tip that says whether calls are answered.
 #include "tests/blackbox/BlackBox.h"
 
 #include <commctrl.h>
+#include <sddl.h>
 #include <shellapi.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "tools/standin/StandinClient.h"
 
 namespace {
 
@@ -13,7 +21,6 @@ using namespace contract;
 const std::string LONG_NAME(ROW_TEXT_MAX_UNITS - 1, 'x');
 // Written over the settings file, so that a write shows.
 const char* const STALE = "stale";
-constexpr DWORD DISPLAY_SETTLE_MS = 1000;
 
 bool RinglockInFront(const Run& run)
 {
@@ -31,37 +38,14 @@ int RinglockDialogs()
     return count;
 }
 
-void CommandBox(Run& run)
-{
-    run.awaitVisible(true);
-    HWND edit = run.item(IDC_COMMAND);
-    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("GET USERSTATUS"));
-    for (const WPARAM key : {VK_ESCAPE, VK_RETURN}) {
-        PostMessageA(edit, WM_KEYDOWN, key, 0);
-        PostMessageA(edit, WM_KEYUP, key, 0);
-    }
-    // Handled after the keys: once the selection shows, the keys have had
-    // their effect.
-    PostMessageA(edit, EM_SETSEL, 0, -1);
-    ASSERT_TRUE(WaitUntil([edit] { return SendMessageA(edit, EM_GETSEL, 0, 0) == MAKELRESULT(0, 14); }, STEP_MS));
-    EXPECT_TRUE(run.visible()) << "Escape does not close";
-    EXPECT_TRUE(run.client.commands().empty()) << "Enter does not send";
-    SendMessageA(run.item(IDC_SEND), BM_CLICK, 0, 0);
-    run.awaitCommand("GET USERSTATUS");
-    run.awaitLog("ERROR 2 Unknown command");
-    EXPECT_EQ(EditText(edit), L"GET USERSTATUS") << "the command box is not cleared";
-}
-
 // Hidden and shown again every way the user can, then the taskbar restarts.
 void HideAndRestore(Run& run)
 {
     run.awaitVisible(true);
     const HWND dialog = run.ring.dialog();
-    // Under Wine the display server's answer to the dialog being shown is
-    // taken in late and restores a dialog minimised before it (traced in
-    // winex11: its MapNotify handled after the minimise). Nothing outside the
-    // program shows when it has been taken in; a second is ample.
-    Sleep(DISPLAY_SETTLE_MS);
+    // Wine takes in the display's answer to the show late, and it restores a
+    // dialog minimised before (winex11's MapNotify); nothing shows when.
+    Sleep(1000);
     SendMessageA(dialog, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     ASSERT_TRUE(IsIconic(dialog));
     run.ring.writeSettings(STALE);
@@ -104,61 +88,48 @@ void ExpectWrittenNow(const Run& run, const std::vector<std::string>& contacts)
     run.ring.writeSettings(STALE);
 }
 
-// A call rings and is answered while the first contact is typed in.
-void AddContacts(Run& run)
+// Contacts are added while a call is answered, edited and deleted, each
+// command writing the file. A right click on a row selects it and opens the
+// menu; a click into the empty part takes the highlight away but leaves the
+// list's mark on the row: then neither Edit nor Delete is offered.
+void ContactCommands(Run& run)
 {
+    run.chooseFromContactsMenu(0);
+    EXPECT_EQ(run.menu(static_cast<DWORD>(LATE_MS)), nullptr) << "a right click opens the menu once";
     run.ring.writeSettings(STALE);
     run.chooseFromContactsMenu('a');
     ASSERT_NE(run.contactDialog(), nullptr);
     run.createFileBeside("ring");
     run.awaitCommand("SET CALL 601 STATUS INPROGRESS");
     run.answerContactDialog("carol", IDOK);
-    ExpectWrittenNow(run, {"alice", "carol"});
+    ExpectWrittenNow(run, {"alice", "bob", "carol"});
     for (const WPARAM dismiss : {WPARAM{IDCANCEL}, WPARAM{VK_ESCAPE}, WPARAM{SC_CLOSE}}) {
         run.chooseFromContactsMenu('a');
         run.answerContactDialog("dave", dismiss);
-        ExpectWrittenNow(run, {"alice", "carol"});
+        ExpectWrittenNow(run, {"alice", "bob", "carol"});
     }
     run.chooseFromContactsMenu('a');
     run.answerContactDialog(std::string(300, 'x'), IDOK);
-    ExpectWrittenNow(run, {"alice", "carol", LONG_NAME});
-}
-
-// A contact is chosen as a click chooses it: a right click on a row selects
-// it and opens the menu. A click into the list's empty part takes the
-// highlight away but leaves the list's mark on the row last chosen: then
-// neither Edit nor Delete is offered.
-void EditAndDeleteContacts(Run& run)
-{
-    run.ring.writeSettings(STALE);
+    ExpectWrittenNow(run, {"alice", "bob", "carol", LONG_NAME});
     run.chooseFromContactsMenu('e', 0);
     EXPECT_EQ(EditText(GetDlgItem(run.contactDialog(), IDC_COMMAND)), L"alice") << "the dialog opens with the contact";
     run.answerContactDialog("alicia", VK_RETURN);
-    ExpectWrittenNow(run, {"alicia", "bob", "carol"});
+    ExpectWrittenNow(run, {"alicia", "bob", "carol", LONG_NAME});
     run.chooseFromContactsMenu('d', 0);
-    ExpectWrittenNow(run, {"bob", "carol"});
+    ExpectWrittenNow(run, {"bob", "carol", LONG_NAME});
     run.clickContact(0);
     run.chooseFromContactsMenu('d');
     run.chooseFromContactsMenu('e');
     EXPECT_EQ(run.contactDialog(static_cast<DWORD>(LATE_MS)), nullptr) << "nothing to edit";
     EXPECT_EQ(run.ring.readSettings(), STALE) << "nothing deleted";
-    EXPECT_EQ(run.ring.contactLines(), (std::vector<std::string>{"bob", "carol"}));
-}
-
-void ContactsMenuFromTheKeyboard(Run& run)
-{
-    run.chooseFromContactsMenu(0);
-    EXPECT_EQ(run.menu(static_cast<DWORD>(LATE_MS)), nullptr) << "a right click opens the menu once";
-    run.ring.writeSettings(STALE);
     run.clickContact(1);
     RECT menu{};
     run.chooseFromContactsMenuByKey('a', &menu);
     RECT list{};
     GetWindowRect(run.item(IDC_CONTACTS), &list);
-    const POINT corner{menu.left, menu.top};
-    EXPECT_TRUE(PtInRect(&list, corner)) << "at the selected row";
-    run.answerContactDialog("carol", IDOK);
-    ExpectWrittenNow(run, {"alice", "bob", "carol"});
+    EXPECT_TRUE(PtInRect(&list, POINT{menu.left, menu.top})) << "opened by the menu key at the selected row";
+    run.answerContactDialog("dave", IDOK);
+    ExpectWrittenNow(run, {"bob", "carol", LONG_NAME, "dave"});
     EXPECT_EQ(run.menu(static_cast<DWORD>(LATE_MS)), nullptr) << "the menu key opens the menu once";
 }
 
@@ -238,6 +209,153 @@ void Layout(Run& run)
     EXPECT_EQ(placed.bottom - placed.top, height);
 }
 
+std::vector<TaskbarCall> CallsTo(const Run& run, bool (*keep)(const TaskbarCall&))
+{
+    std::vector<TaskbarCall> kept = run.taskbar->calls();
+    kept.erase(std::remove_if(kept.begin(), kept.end(), [keep](const TaskbarCall& call) { return !keep(call); }),
+               kept.end());
+    return kept;
+}
+
+// A taskbar in front of Wine's, which refuses the icon until told to take it.
+void PutTaskbarInFront(Run& run)
+{
+    run.taskbar = std::make_unique<TaskbarStandin>();
+    ASSERT_TRUE(run.taskbar->start());
+}
+
+// At logon the taskbar may refuse the icon for a while; the dialog is hidden
+// to the tray meanwhile, as a start with -m would leave it.
+void TaskbarNotReady(Run& run)
+{
+    run.awaitVisible(true);
+    const auto add = [](const TaskbarCall& call) { return call.command == NIM_ADD; };
+    const auto taken = [](const TaskbarCall& call) { return call.taken; };
+    ASSERT_TRUE(WaitUntil([&] { return CallsTo(run, add).size() >= 2; }, TRAY_RETRY_INTERVAL_MS + STEP_MS))
+        << "the add is tried again";
+    const std::vector<TaskbarCall> refused = CallsTo(run, add);
+    EXPECT_GE(refused[1].atMs - refused[0].atMs, TRAY_RETRY_INTERVAL_MS - 1.0);
+    EXPECT_LT(refused[1].atMs - refused[0].atMs, TRAY_RETRY_INTERVAL_MS + LATE_MS);
+    SendMessageA(run.ring.dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    run.taskbar->takeIcons();
+    ASSERT_TRUE(WaitUntil([&] { return CallsTo(run, taken).size() >= 2; }, TRAY_RETRY_INTERVAL_MS + STEP_MS));
+    const std::vector<TaskbarCall> icons = CallsTo(run, taken);
+    EXPECT_TRUE(icons.size() == 2 && icons[0].command == NIM_ADD && icons[1].command == NIM_MODIFY)
+        << "the icon, then the balloon for the hidden dialog";
+}
+
+// The value the item writes, named after the program's file; empty when
+// there is none.
+constexpr wchar_t VALUE_NAME[] = L"Ringlock";
+
+std::wstring RunValue()
+{
+    wchar_t command[2048] = {};
+    DWORD size = sizeof(command) - sizeof(wchar_t);
+    RegGetValueW(HKEY_CURRENT_USER, Widen(RUN_KEY).c_str(), VALUE_NAME, RRF_RT_REG_SZ, nullptr, command, &size);
+    return command;
+}
+
+void DeleteRunValue(Run&)
+{
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, Widen(RUN_KEY).c_str(), VALUE_NAME);
+}
+
+// The Run key as a policy may have it, which everyone may read and nobody may
+// change, until the result goes; then as it was.
+std::shared_ptr<void> LockRunKey()
+{
+    HKEY key = nullptr;
+    RegOpenKeyExW(HKEY_CURRENT_USER, Widen(RUN_KEY).c_str(), 0, READ_CONTROL | WRITE_DAC, &key);
+    auto saved = std::make_shared<std::vector<BYTE>>(4096);
+    DWORD size = static_cast<DWORD>(saved->size());
+    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, saved->data(), &size);
+    PSECURITY_DESCRIPTOR readOnly = nullptr;
+    ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly, nullptr);
+    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, readOnly), ERROR_SUCCESS);
+    LocalFree(readOnly);
+    return std::shared_ptr<void>(key, [saved](void* locked) {
+        RegSetKeySecurity(static_cast<HKEY>(locked), DACL_SECURITY_INFORMATION, saved->data());
+        RegCloseKey(static_cast<HKEY>(locked));
+    });
+}
+
+// Each choice of the item does what its check mark, read from the registry
+// as the menu opens, promises: put on, or taken off.
+void StartWithWindows(Run& run)
+{
+    const std::wstring hidden = L"\"" + run.ring.exePath() + L"\" -m";
+    const auto holds = [](const std::wstring& command) {
+        return WaitUntil([&] { return RunValue() == command; }, STEP_MS);
+    };
+    run.chooseFromTrayMenu('w');
+    EXPECT_TRUE(holds(hidden)) << "put on";
+    const std::wstring moved = L"\"C:\\Tools\\Old\\Ringlock.exe\" -m";
+    RegSetKeyValueW(HKEY_CURRENT_USER, Widen(RUN_KEY).c_str(), VALUE_NAME, REG_SZ, moved.c_str(),
+                    static_cast<DWORD>((moved.size() + 1) * sizeof(wchar_t)));
+    run.chooseFromTrayMenu('w');
+    EXPECT_TRUE(holds(hidden)) << "a program moved since is put on anew";
+    run.chooseFromTrayMenu('w');
+    EXPECT_TRUE(holds(L"")) << "taken off";
+    {
+        const std::shared_ptr<void> locked = LockRunKey();
+        run.chooseFromTrayMenu('w');
+        EXPECT_TRUE(WaitUntil([&] {
+            for (const std::string& line : run.ring.logLines()) {
+                if (line.rfind(START_WITH_WINDOWS_FAILED_TEXT, 0) == 0 && line.find("(error 5)") != std::string::npos) {
+                    return true;
+                }
+            }
+            return false;
+        }, STEP_MS)) << "the refusal is said";
+    }
+    EXPECT_EQ(RunValue(), L"") << "and nothing changed";
+}
+
+// Tips in the order they were given, each once.
+std::vector<std::string> Tips(const Run& run)
+{
+    std::vector<std::string> tips;
+    for (const TaskbarCall& call : CallsTo(run, [](const TaskbarCall& call) { return !call.tip.empty(); })) {
+        if (tips.empty() || tips.back() != call.tip) {
+            tips.push_back(call.tip);
+        }
+    }
+    return tips;
+}
+
+// The client puts the link in each of its states in turn, each once the
+// tip of the one before has shown; a hang is seen when a command is lost.
+void TipFollowsTheLink(Run& run)
+{
+    const auto shows = [&run](const char* tip) {
+        EXPECT_TRUE(WaitUntil([&] { return !Tips(run).empty() && Tips(run).back() == tip; }, 3 * STEP_MS)) << tip;
+    };
+    int step = 0;
+    for (const char* tip : {TIP_NOT_RUNNING, TIP_WAITING, TIP_REFUSED, TIP_NOT_SIGNED_IN}) {
+        shows(tip);
+        run.createFileBeside("step" + std::to_string(++step));
+    }
+    shows(TIP_ANSWERING);
+    run.createFileBeside("hang");
+    ASSERT_TRUE(run.client.waitFor("==", "hang " + Ms(COMMAND_TIMEOUT_MS + LATE_MS), STEP_MS));
+    run.send("GET USERSTATUS");
+    shows(TIP_NOT_RESPONDING);
+    ASSERT_TRUE(run.client.waitFor("==", "hang over", STEP_MS));
+    run.send("GET USERSTATUS");
+    shows(TIP_ANSWERING);
+    run.createFileBeside("crash");
+    shows(TIP_NOT_RUNNING);
+    EXPECT_EQ(Tips(run), (std::vector<std::string>{TIP_LOOKING, TIP_NOT_RUNNING, TIP_WAITING, TIP_REFUSED,
+                                                   TIP_NOT_SIGNED_IN, TIP_ANSWERING, TIP_NOT_RESPONDING,
+                                                   TIP_ANSWERING, TIP_NOT_RUNNING}));
+}
+
+std::string Announced(int step)
+{
+    return Await("file step" + std::to_string(step), STEP_MS) + "announce available\n";
+}
+
 const Row SHELL_ROWS[] = {
     {
         // Watched from the start: the runner does not wait for the attach of
@@ -261,16 +379,9 @@ const Row SHELL_ROWS[] = {
             run.awaitVisible(true);
             EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == run.ring.dialog(); }, STEP_MS))
                 << "restored to the front";
-            EXPECT_EQ(RinglockDialogs(), 1);
             run.createFileBeside("shown");
         },
         .expect = {.commands = {"GET CALL 401 PARTNER_HANDLE", "SET CALL 401 STATUS INPROGRESS"}},
-    },
-    {
-        .name = "TheCommandBoxSendsWhatIsTypedOnlyWhenSendIsClicked",
-        .client = ATTACHED,
-        .act = CommandBox,
-        .expect = {.commands = {"GET USERSTATUS"}},
     },
     {
         .name = "ClosingHidesInTheTrayEveryRestoreShowsTheDialogAndTheIconComesBackWithTheTaskbarItsMenuExits",
@@ -279,30 +390,45 @@ const Row SHELL_ROWS[] = {
         .act = HideAndRestore,
     },
     {
-        .name = "ContactsAreAddedThroughTheContactDialogWhileACallIsAnsweredAndWrittenAtOnce",
-        .given = {.settings = "0\r\n0\r\nalice\r\n"},
+        .name = "ContactsAreAddedEditedAndDeletedAsChosenWhileACallIsAnsweredAndWrittenAtOnce",
+        .given = {.settings = "0\r\n0\r\nalice\r\nbob\r\n"},
         .client = std::string(ATTACHED)
                   + "partner 601 alice\n" + Await("attached") + Await("file ring", 5 * STEP_MS) + Ring("601")
                   + Await("command SET CALL 601 STATUS INPROGRESS", ANSWER_DELAY_MS),
-        .act = AddContacts,
+        .act = ContactCommands,
         .expect = {.commands = {"GET CALL 601 PARTNER_HANDLE", "SET CALL 601 STATUS INPROGRESS"}},
-    },
-    {
-        .name = "TheSelectedContactIsEditedOrDeletedAndWrittenAtOnce",
-        .given = {.settings = "0\r\n0\r\nalice\r\nbob\r\ncarol\r\n"},
-        .client = ATTACHED,
-        .act = EditAndDeleteContacts,
-    },
-    {
-        .name = "TheMenuKeyOpensTheContactsMenuAtTheSelectedRowAndAddWorks",
-        .given = {.settings = "0\r\n0\r\nalice\r\nbob\r\n"},
-        .client = ATTACHED,
-        .act = ContactsMenuFromTheKeyboard,
     },
     {
         .name = "ColumnsFillTheirListsAndControlsFollowTheDialogsSizeWhichCannotShrinkAtAnyScale",
         .client = std::string(ATTACHED) + Await("attached") + "burst 20\n",
         .act = Layout,
+    },
+    {
+        .name = "ATaskbarThatRefusesTheIconAtFirstGetsItLaterWithTheBalloon",
+        .given = {.settings = "0\r\n0\r\nalice\r\n", .before = PutTaskbarInFront},
+        .client = ATTACHED,
+        .act = TaskbarNotReady,
+    },
+    {
+        .name = "StartWithWindowsIsPutOnAndTakenOffAsChosenAndARefusalIsSaid",
+        .given = {.settings = "0\r\n0\r\nalice\r\n", .before = DeleteRunValue},
+        .client = ATTACHED,
+        .act = StartWithWindows,
+    },
+    {
+        .name = "TheTipSaysWhetherCallsAreAnsweredInEachStateOfTheClient",
+        .given = {.settings = "0\r\n0\r\nalice\r\n",
+                  .before = [](Run& run) {
+                      PutTaskbarInFront(run);
+                      run.taskbar->takeIcons();
+                  }},
+        .client = "attach none\nattach pending\nattach refused\nattach unavailable\nattach connected\nreplies sync\n"
+                  + Announced(1) + Announced(2) + Announced(3) + Announced(4) + Await("attached")
+                  + Await("file hang", STEP_MS) + "hang " + Ms(COMMAND_TIMEOUT_MS + LATE_MS) + "\n"
+                  + Wait(COMMAND_TIMEOUT_MS + LATE_MS) + "mark hang over\n" + Await("file crash", STEP_MS)
+                  + "crash\n",
+        .act = TipFollowsTheLink,
+        .expect = {.commands = {"GET USERSTATUS"}, .closingPing = false, .clientExit = CRASH_EXIT_CODE},
     },
 };
 

@@ -9,8 +9,7 @@ inline std::string Utf16Bytes(const std::u16string& text, bool bigEndian = false
 {
     std::string bytes;
     for (const char16_t unit : u"\uFEFF" + text) {
-        const char high = static_cast<char>(unit >> 8);
-        const char low = static_cast<char>(unit & 0xFF);
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
         bytes += bigEndian ? std::string{high, low} : std::string{low, high};
     }
     return bytes;

@@ -36,6 +36,7 @@ const StepSyntax STEPS[] = {
     {"finish", StepKind::Finish, StepSyntax::Word, 0, 0, false},
     {"miss", StepKind::Miss, StepSyntax::Word, 0, 0, false},
     {"burst", StepKind::Burst, StepSyntax::NoWord, 1, 2, true},
+    {"hang", StepKind::Hang, StepSyntax::NoWord, 1, 1, false},
     {"program-exit", StepKind::ProgramExit, StepSyntax::NoWord, 0, 0, false},
     {"program-size", StepKind::ProgramSize, StepSyntax::NoWord, 2, 2, true},
     {"crash", StepKind::Crash, StepSyntax::NoWord, 0, 0, false},
@@ -147,16 +148,6 @@ std::string ParseStep(const std::vector<std::string>& words, const std::string& 
     if (keyword == "announce") {
         step.kind = StepKind::Announce;
         return words.size() == 2 && ParseAttachStatus(words[1], step.status) ? "" : "announce needs one attach status";
-    }
-    if (keyword == "hang") {
-        step.kind = StepKind::Hang;
-        if (words.size() == 2 && words[1] == "forever") {
-            step.number = HANG_FOREVER;
-            return {};
-        }
-        return words.size() == 2 && ParseNumber(words[1], step.number) && step.number != HANG_FOREVER
-                   ? ""
-                   : "hang takes milliseconds or 'forever'";
     }
     for (const StepSyntax& syntax : STEPS) {
         if (keyword != syntax.keyword) {

@@ -39,11 +39,9 @@ enum class StepKind {
     AwaitGone,       // the program's window has gone
     ProgramExit,     // the program's tray command "&Exit"
     ProgramSize,     // count = width, number = height (pixels)
-    Hang,            // number = ms the API window's thread takes no messages (HANG_FOREVER: for good)
+    Hang,            // number = ms the API window's thread takes no messages
     Crash,           // the process ends at once, without cleanup
 };
-
-constexpr uint32_t HANG_FOREVER = 0xFFFFFFFFu;
 
 struct ScenarioStep {
     StepKind kind = StepKind::Wait;

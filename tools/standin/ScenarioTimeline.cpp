@@ -82,9 +82,8 @@ bool Timeline::programStep(const ScenarioStep& step)
 // a wait) happens while the client's window takes no messages.
 bool Timeline::hang(const ScenarioStep& step)
 {
-    const bool forever = step.number == HANG_FOREVER;
-    m_transcript.write("==", forever ? std::string("hang forever") : "hang " + std::to_string(step.number));
-    return m_client.hang(forever ? INFINITE : step.number) || failed(step, "the client window did not hang");
+    m_transcript.write("==", "hang " + std::to_string(step.number));
+    return m_client.hang(step.number) || failed(step, "the client window did not hang");
 }
 
 void Timeline::notifySpaced(uint32_t count, uint32_t gapMs, const std::function<std::string(uint32_t)>& line)

@@ -76,7 +76,6 @@ struct StandinClient::State {
     // Set whenever an attach returns or a command arrives.
     HANDLE wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     bool orphaned = false;
-    bool hungForGood = false;  // the window's thread will never take a message again
 
     mutable std::mutex mutex;
     HWND window = nullptr;
@@ -379,10 +378,6 @@ void StandinClient::stop()
     if (!m_state->thread) {
         return;
     }
-    if (m_state->hungForGood) {
-        m_state->orphaned = true;
-        return;
-    }
     PostMessageA(apiWindow(), WM_CLOSE, 0, 0);
     // The stand-in may be sending to a window of this thread: let such sends
     // through while waiting, or both threads would wait for each other.
@@ -457,7 +452,6 @@ bool StandinClient::hang(DWORD ms)
     if (hung) {
         CloseHandle(started);
     }
-    m_state->hungForGood = hung && ms == INFINITE;
     return hung;
 }
 

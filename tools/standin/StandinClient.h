@@ -71,7 +71,7 @@ public:
     void announce(int32_t status);
     // The call's duration is no longer sent.
     void endCall(const std::string& callId);
-    // The window's thread takes no messages for `ms` (INFINITE: for good);
+    // The window's thread takes no messages for `ms`;
     // true once it has begun to.
     bool hang(DWORD ms);
 

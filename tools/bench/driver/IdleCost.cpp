@@ -185,7 +185,7 @@ void MeasureIdleCost(TestBed& bed, Findings* out)
     }
     // The three programs' start-up work is over before their idle is measured.
     Sleep(2000);
-    const IdlePids pids{bed.ringlockUnixPid(), UnixPidOf("bench_static.exe plain"), UnixPidOf("bench_static.exe poll")};
+    const IdlePids pids{TestBed::unixPid(programs.ring), UnixPidOf("bench_static.exe plain"), UnixPidOf("bench_static.exe poll")};
     if (pids.ring.empty() || pids.plain.empty() || pids.poller.empty()) {
         Fail("the Linux processes of the idle programs were not found");
     }

@@ -123,7 +123,7 @@ BurstResult RinglockBurst(TestBed& bed, const Ring& ring, const std::string& rin
     if (bed.client().commands().size() != commandsBefore) {
         Fail("Ringlock sent a command during the burst: " + bed.client().commands()[commandsBefore].text);
     }
-    (rep == 0 ? f->afterFirst : f->afterLast) = MemoryOf(ring.child.handle(), ringPid);
+    (rep == 0 ? f->afterFirst : f->afterLast) = MemoryOf(ring.process.child().handle(), ringPid);
     if (rep == 0) {
         f->afterLast = f->afterFirst;
     }
@@ -235,8 +235,8 @@ void MeasureRelayMode(TestBed& bed, const std::vector<std::string>& texts, bool 
     }
     RelayFigures f;
     f.rows = static_cast<int>(SendMessageA(ring.log, LVM_GETITEMCOUNT, 0, 0));
-    const std::string ringPid = bed.ringlockUnixPid();
-    f.before = MemoryOf(ring.child.handle(), ringPid);
+    const std::string ringPid = TestBed::unixPid(ring);
+    f.before = MemoryOf(ring.process.child().handle(), ringPid);
     const bool done = hidden ? BurstsSideBySide(bed, ring, ringPid, texts, &f)
                              : BurstsOneAfterTheOther(bed, ring, ringPid, texts, &f);
     if (!done) {

@@ -17,11 +17,6 @@ TestBed::TestBed(const Options& options) : m_options(options), m_client(Silently
 
 bool TestBed::setUp()
 {
-    const std::wstring source = m_options.ringlock.empty() ? programPath("Ringlock.exe") : Widen(m_options.ringlock);
-    if (!CopyFileW(source.c_str(), Widen(m_folder.path() + "\\Ringlock.exe").c_str(), FALSE)) {
-        Fail("cannot copy Ringlock.exe");
-        return false;
-    }
     if (!m_client.start()) {
         Fail("the stand-in client's window could not be created");
         return false;
@@ -45,21 +40,25 @@ bool TestBed::launch(const char* exe, const std::string& args, ChildProcess* chi
 
 bool TestBed::startRinglock(const std::string& args, Ring* ring, int contacts)
 {
-    const std::wstring folder = Widen(m_folder.path());
-    WriteFileBytes(folder + L"\\Ringlock.ini", SettingsText(contacts));
-    if (!ring->child.start(folder + L"\\Ringlock.exe", Widen(args), folder, CREATE_SUSPENDED | DETACHED_PROCESS)) {
+    RingProcess& process = ring->process;
+    if (!m_options.ringlock.empty() && !CopyFileW(Widen(m_options.ringlock).c_str(), process.exePath().c_str(), FALSE)) {
+        Fail("cannot copy " + m_options.ringlock);
+        return false;
+    }
+    process.writeSettings(SettingsText(contacts));
+    if (!process.start(args, CREATE_SUSPENDED | DETACHED_PROCESS)) {
         Fail("cannot start Ringlock.exe");
         return false;
     }
-    m_client.acceptDiscoverOnlyFrom(ring->child.processId());
+    m_client.acceptDiscoverOnlyFrom(process.processId());
     const int attached = m_client.attachment().attachesSent;
     ring->startMs = ClockMs();
-    ring->child.resume();
-    ring->dialog = AwaitWindowOf(ring->child, contract::MAIN_DIALOG_CLASS, contract::MAIN_DIALOG_TITLE);
+    process.child().resume();
+    ring->dialog = AwaitWindowOf(process.child(), contract::MAIN_DIALOG_CLASS, contract::MAIN_DIALOG_TITLE);
     ring->dialogMs = ClockMs() - ring->startMs;
     if (ring->dialog == nullptr || !m_client.waitForAttachesSent(attached + 1, 10000)) {
         Fail("Ringlock " + args + " did not start and attach");
-        ring->child.end();
+        process.kill();
         return false;
     }
     const StandinClient::Attachment attachment = m_client.attachment();
@@ -71,7 +70,7 @@ bool TestBed::startRinglock(const std::string& args, Ring* ring, int contacts)
 
 void TestBed::endRinglock(Ring* ring)
 {
-    ring->child.end(ring->dialog, WM_COMMAND, contract::IDM_EXIT);
+    ring->process.child().end(ring->dialog, WM_COMMAND, contract::IDM_EXIT);
 }
 
 bool TestBed::showRinglock(Ring* ring)
@@ -83,9 +82,10 @@ bool TestBed::showRinglock(Ring* ring)
     return shown;
 }
 
-std::string TestBed::ringlockUnixPid() const
+std::string TestBed::unixPid(const Ring& ring)
 {
-    return UnixPidOf(m_folder.path().substr(m_folder.path().find_last_of('\\') + 1) + "\\Ringlock.exe");
+    const std::string& folder = ring.process.folder();
+    return UnixPidOf(folder.substr(folder.find_last_of('\\') + 1) + "\\Ringlock.exe");
 }
 
 LRESULT TestBed::notifyRinglock(const std::string& text)

@@ -1,11 +1,11 @@
 #ifndef RINGLOCK_TOOLS_BENCH_DRIVER_TESTBED_H
 #define RINGLOCK_TOOLS_BENCH_DRIVER_TESTBED_H
 
-// The programs under test and the client they talk to: a copy of
-// Ringlock.exe in a temporary folder with its own settings, the baseline
-// relay beside this program, and the stand-in client, which answers
-// Ringlock's discovery with attach status 0 and records every command with
-// its arrival time on ClockMs().
+// The programs under test and the client they talk to: each Ringlock a copy
+// in a temporary folder of its own with its own settings, the baseline relay
+// beside this program, and the stand-in client, which answers Ringlock's
+// discovery with attach status 0 and records every command with its arrival
+// time on ClockMs().
 
 #include <windows.h>
 
@@ -13,6 +13,7 @@
 
 #include "tools/bench/driver/Options.h"
 #include "tools/harness/Harness.h"
+#include "tools/harness/RingProcess.h"
 #include "tools/bench/driver/Workload.h"
 #include "tools/standin/StandinClient.h"
 
@@ -20,7 +21,7 @@ namespace bench {
 
 // A running Ringlock; times from the resume of its process, in ms.
 struct Ring {
-    ChildProcess child;
+    RingProcess process;
     HWND dialog = nullptr;
     HWND log = nullptr;
     double startMs = 0;
@@ -56,7 +57,7 @@ public:
     bool startRinglock(const std::string& args, Ring* ring, int contacts = CONTACTS);
     void endRinglock(Ring* ring);
     bool showRinglock(Ring* ring);
-    std::string ringlockUnixPid() const;
+    static std::string unixPid(const Ring& ring);
     // A notification to the Ringlock that attached last.
     LRESULT notifyRinglock(const std::string& text);
     // Rings `call` and, once Ringlock asks who calls, names `caller`; returns
@@ -69,7 +70,6 @@ public:
 private:
     Options m_options;
     StandinClient m_client;
-    TempFolder m_folder{"ringlock-bench"};
 };
 
 }  // namespace bench

@@ -1,5 +1,5 @@
-#ifndef RINGLOCK_TESTS_SUPPORT_RINGPROCESS_H
-#define RINGLOCK_TESTS_SUPPORT_RINGPROCESS_H
+#ifndef RINGLOCK_TOOLS_HARNESS_RINGPROCESS_H
+#define RINGLOCK_TOOLS_HARNESS_RINGPROCESS_H
 
 #include <windows.h>
 
@@ -8,9 +8,10 @@
 
 #include "tools/harness/Harness.h"
 
-// Ringlock.exe run as a black box: a copy in a fresh temporary folder, or in
-// a folder of its own inside that (`programFolder`, a name of any script),
-// with its own settings file beside it.
+// Ringlock.exe run as a black box, by the tests and the benchmark: a copy of
+// the one beside the running program in a fresh temporary folder, or in a
+// folder of its own inside that (`programFolder`, a name of any script), with
+// its own settings file beside it.
 class RingProcess {
 public:
     explicit RingProcess(const std::wstring& programFolder = std::wstring());
@@ -24,7 +25,9 @@ public:
     void writeSettings(const std::string& bytes) const { WriteFileBytes(settingsPath(), bytes); }
     std::string readSettings() const { return ReadFileBytes(settingsPath()); }
 
-    bool start(const std::string& arguments = std::string());
+    // `flags` as CreateProcess takes them: CREATE_SUSPENDED leaves it waiting
+    // for child().resume(), so that its start can be timed.
+    bool start(const std::string& arguments = std::string(), DWORD flags = 0);
     // Starts another process of the same copy; returns its exit code, or -1.
     int runSecondInstance(const std::string& arguments, DWORD timeoutMs) const;
     HWND waitForDialog(DWORD timeoutMs);
@@ -39,6 +42,8 @@ public:
     // Waits for the process to end; returns its exit code, or -1 on time-out.
     int waitForExit(DWORD timeoutMs) { return m_child.waitForExit(timeoutMs); }
     void kill() { m_child.end(); }
+    ChildProcess& child() { return m_child; }
+    const ChildProcess& child() const { return m_child; }
 
 private:
     TempFolder m_folder{"ringlock"};

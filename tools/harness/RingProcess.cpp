@@ -1,4 +1,4 @@
-#include "tests/support/RingProcess.h"
+#include "tools/harness/RingProcess.h"
 
 #include "res/resource.h"
 #include "tests/Contract.h"
@@ -10,9 +10,9 @@ RingProcess::RingProcess(const std::wstring& programFolder)
     CopyFileW(Widen(ProgramFolder() + "\\Ringlock.exe").c_str(), exePath().c_str(), FALSE);
 }
 
-bool RingProcess::start(const std::string& arguments)
+bool RingProcess::start(const std::string& arguments, DWORD flags)
 {
-    return m_child.start(exePath(), Widen(arguments), m_programFolder);
+    return m_child.start(exePath(), Widen(arguments), m_programFolder, flags);
 }
 
 int RingProcess::runSecondInstance(const std::string& arguments, DWORD timeoutMs) const

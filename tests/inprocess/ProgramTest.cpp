@@ -1,44 +1,52 @@
+// The program seen from inside: each value the tests expect, compared once
+// with the program's own, so that a value wrong where the program defines it
+// shows; and what only the shell sees of the tray icon.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
 
 #include <gtest/gtest.h>
 
-#include "app/LogView.h"
+#include "answer/Engine.h"
+#include "answer/Media.h"
 #include "app/MainDialog.h"
+#include "app/StartWithWindows.h"
 #include "app/TrayIcon.h"
+#include "link/SkypeCom.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "state/AppState.h"
 #include "tests/Contract.h"
-#include "tools/harness/Harness.h"
 #include "ui/ListView.h"
 
 namespace {
 
-// From outside only a picture of the screen would show whether the lists
-// paint, so their pending repaints are read here.
-TEST(MainDialog, ListsPaintAfterLoadingAndAfterABurstAndTheTrayRecordHoldsTheIcon)
+template <typename Contract, typename Program>
+void ExpectSame(const char* name, Contract contract, Program program)
+{
+    EXPECT_EQ(static_cast<long long>(contract), static_cast<long long>(program)) << name;
+}
+
+void ExpectSame(const char* name, const char* contract, const char* program)
+{
+    EXPECT_STREQ(contract, program) << name;
+}
+
+TEST(Contract, TheProgramDefinesEachValueAsTheContractHasIt)
+{
+#define CONTRACT(name, value) ExpectSame(#name, value, name);
+#include "tests/Contract.h"
+#undef CONTRACT
+}
+
+// What only the shell sees of the icon's record, and the icons' sizes.
+TEST(MainDialog, TheTrayRecordAndTheIconsAreWhatEveryShellAndScaleTakes)
 {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
     g_app.instance = GetModuleHandleA(nullptr);
-    WriteFileBytes(SettingsPath().text, "0\r\n0\r\nalice\r\n");
     const HWND dialog = CreateDialogParamA(g_app.instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDlgProc, 0);
     ASSERT_NE(dialog, nullptr);
-    UpdateWindow(dialog);
-    ListAppendRow(g_app.contactsView, "bob", LIST_UNLIMITED);
-    EXPECT_NE(GetUpdateRect(g_app.contactsView, nullptr, FALSE), FALSE) << "the loaded list paints again";
-    // Few enough lines that the next one shows without scrolling.
-    for (int i = 0; i < 3; ++i) {
-        LogAppendLine(g_app.logView, "USER friend ONLINESTATUS ONLINE");
-    }
-    EXPECT_TRUE(LogRepaintDeferred());
-    EXPECT_TRUE(WaitUntil([] { return !LogRepaintDeferred(); }, LOG_BURST_GAP_MS * 4, 10, nullptr, true))
-        << "the repaint follows the burst's end";
-    UpdateWindow(dialog);
-    LogAppendLine(g_app.logView, "CALL 502 STATUS RINGING");
-    EXPECT_NE(GetUpdateRect(g_app.logView, nullptr, FALSE), FALSE) << "the log paints again after a burst";
     // What the user meets of the icon: clicks on it reach the dialog as the
     // message it handles, its tool tip, the balloon when the dialog hides.
     // The record keeps the second version's size, which every shell since
