@@ -223,25 +223,21 @@ void Run::chooseFromTrayMenu(char key) const
 
 // At the left of the row's text, or below every row of the list, where a
 // click selects no row.
-void Run::clickList(UINT down, UINT up, int row) const
+void Run::clickContact(int row, bool right) const
 {
     const HWND list = item(IDC_CONTACTS);
     RECT area{};
     GetClientRect(list, &area);
     const RECT cell = row >= 0 ? RemoteListItemRect(list, row) : RECT{0, area.bottom - 2, 0, area.bottom};
     const LPARAM at = MAKELPARAM(cell.left + 4, (cell.top + cell.bottom) / 2);
-    PostMessageA(list, down, down == WM_LBUTTONDOWN ? MK_LBUTTON : MK_RBUTTON, at);
-    PostMessageA(list, up, 0, at);
-}
-
-void Run::clickContact(int row) const
-{
-    clickList(WM_LBUTTONDOWN, WM_LBUTTONUP, row);
+    const UINT down = right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN;
+    PostMessageA(list, down, right ? MK_RBUTTON : MK_LBUTTON, at);
+    PostMessageA(list, down + 1, 0, at);  // its button's up
 }
 
 void Run::chooseFromContactsMenu(char key, int row) const
 {
-    chooseFromMenu(key, [this, row] { clickList(WM_RBUTTONDOWN, WM_RBUTTONUP, row); });
+    chooseFromMenu(key, [this, row] { clickContact(row, true); });
 }
 
 void Run::chooseFromContactsMenuByKey(char key, RECT* shownAt) const

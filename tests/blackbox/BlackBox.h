@@ -154,8 +154,8 @@ public:
     void send(const std::string& command) const;  // typed into the box (UTF-8) key by key, then Send clicked
     void post(UINT msg, WPARAM wParam, LPARAM lParam) const { PostMessageA(ring.dialog(), msg, wParam, lParam); }
     void trayClick(LPARAM mouseMessage) const { post(contract::WM_TRAY_NOTIFY, 0, mouseMessage); }
-    // A left click on a contact, or (-1) below the contacts.
-    void clickContact(int row) const;
+    // A left (or right) click on a contact, or (-1) below the contacts.
+    void clickContact(int row, bool right = false) const;
     // Opens a pop-up menu of Ringlock's, presses the key of one item (0: none;
     // Escape follows) and returns once the menu has closed. The contacts menu
     // opens at a right click on `row`, or below the contacts.
@@ -185,7 +185,6 @@ public:
 
 private:
     void chooseFromMenu(char key, const std::function<void()>& open, RECT* shownAt = nullptr) const;
-    void clickList(UINT down, UINT up, int row) const;
 
     bool m_exitAsked = false;
     std::string m_writtenAtExit;

@@ -9,6 +9,7 @@
 
 #include "answer/Engine.h"
 #include "answer/Media.h"
+#include "app/LogView.h"
 #include "app/MainDialog.h"
 #include "app/StartWithWindows.h"
 #include "app/TrayIcon.h"
@@ -17,6 +18,7 @@
 #include "settings/Settings.h"
 #include "state/AppState.h"
 #include "tests/Contract.h"
+#include "tools/harness/Harness.h"
 #include "ui/ListView.h"
 
 namespace {
@@ -39,16 +41,27 @@ TEST(Contract, TheProgramDefinesEachValueAsTheContractHasIt)
 #undef CONTRACT
 }
 
-// What only the shell sees of the icon's record, and the icons' sizes.
-TEST(MainDialog, TheTrayRecordAndTheIconsAreWhatEveryShellAndScaleTakes)
+// Whether the lists paint again once loaded and after a burst, which only a
+// picture of the screen would show from outside; what only the shell sees of
+// the icon's record, and the icons' sizes.
+TEST(MainDialog, ListsPaintAgainAndTheTrayRecordAndIconsAreWhatEveryShellAndScaleTakes)
 {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
     g_app.instance = GetModuleHandleA(nullptr);
+    WriteFileBytes(SettingsPath().text, "0\r\n0\r\nalice\r\n");
     const HWND dialog = CreateDialogParamA(g_app.instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDlgProc, 0);
     ASSERT_NE(dialog, nullptr);
-    // What the user meets of the icon: clicks on it reach the dialog as the
-    // message it handles, its tool tip, the balloon when the dialog hides.
+    UpdateWindow(dialog);
+    ListAppendRow(g_app.contactsView, "bob", LIST_UNLIMITED);
+    EXPECT_NE(GetUpdateRect(g_app.contactsView, nullptr, FALSE), FALSE) << "the loaded list paints again";
+    for (const char* line : {"USER a ONLINESTATUS ONLINE", "USER b ONLINESTATUS ONLINE"}) {
+        LogAppendLine(g_app.logView, line);
+    }
+    WaitUntil([] { return false; }, 4 * LOG_BURST_GAP_MS, 10, nullptr, true);
+    UpdateWindow(dialog);
+    LogAppendLine(g_app.logView, "CALL 502 STATUS RINGING");
+    EXPECT_NE(GetUpdateRect(g_app.logView, nullptr, FALSE), FALSE) << "the log paints again after a burst";
     // The record keeps the second version's size, which every shell since
     // Windows 2000 takes; Wine takes any.
     const NOTIFYICONDATAA& record = g_app.trayIcon;
