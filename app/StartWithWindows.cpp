@@ -5,40 +5,31 @@
 #include <string>
 
 #include "app/LogView.h"
+#include "settings/Settings.h"
+#include "settings/SettingsFormat.h"
 #include "state/AppState.h"
 #include "ui/WideText.h"
 #include "win/UniqueHandle.h"
 
 namespace {
 
-constexpr DWORD MODULE_PATH_SIZE = 1024;
 constexpr wchar_t HIDDEN_SWITCH[] = L" -m";
 
 // The value that starts this program hidden: its name and its command.
 struct RunValue {
-    wchar_t name[MODULE_PATH_SIZE];
-    wchar_t command[MODULE_PATH_SIZE + ARRAYSIZE(HIDDEN_SWITCH) + 2];
+    wchar_t name[PROGRAM_PATH_SIZE];
+    wchar_t command[PROGRAM_PATH_SIZE + ARRAYSIZE(HIDDEN_SWITCH) + 2];
 };
 
 bool ThisProgramsValue(RunValue* value)
 {
-    wchar_t path[MODULE_PATH_SIZE] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MODULE_PATH_SIZE);
-    if (length == 0 || length >= MODULE_PATH_SIZE) {
+    wchar_t path[PROGRAM_PATH_SIZE] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, PROGRAM_PATH_SIZE);
+    if (length == 0 || length >= PROGRAM_PATH_SIZE) {
         return false;
     }
-    const wchar_t* name = path;
-    const wchar_t* dot = nullptr;
-    for (const wchar_t* p = path; *p != L'\0'; ++p) {
-        if (*p == L'\\' || *p == L'/') {
-            name = p + 1;
-            dot = nullptr;
-        } else if (*p == L'.') {
-            dot = p;
-        }
-    }
-    const int nameLength = static_cast<int>((dot != nullptr ? dot : path + length) - name);
-    lstrcpynW(value->name, name, nameLength + 1);
+    const FileNameSpan name = FindFileName(path, length);
+    lstrcpynW(value->name, path + name.start, static_cast<int>(name.dot - name.start + 1));
     lstrcpyW(value->command, L"\"");
     lstrcatW(value->command, path);
     lstrcatW(value->command, L"\"");

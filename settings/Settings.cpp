@@ -16,11 +16,10 @@
 
 namespace {
 
-constexpr DWORD MODULE_PATH_SIZE = 1023;
 constexpr DWORD FILE_CHUNK = 1u << 20;
 constexpr UINT MESSAGE_STYLE = MB_OK | MB_ICONEXCLAMATION | MB_TOPMOST;
 constexpr wchar_t TEMPORARY_SUFFIX[] = L".tmp";
-static_assert(SETTINGS_PATH_SIZE >= MODULE_PATH_SIZE + sizeof(".ini") - 1 + sizeof(TEMPORARY_SUFFIX) / sizeof(wchar_t),
+static_assert(SETTINGS_PATH_SIZE >= PROGRAM_PATH_SIZE + sizeof(".ini") - 1 + sizeof(TEMPORARY_SUFFIX) / sizeof(wchar_t),
               "the settings file's and the temporary file's paths always fit");
 
 enum class ReadOutcome { Read, Missing, Unreadable };
@@ -146,6 +145,7 @@ void ApplyToControls(const SettingsData& data)
         ListAppendRow(g_app.contactsView, contact.c_str(), LIST_UNLIMITED);
     }
     SendMessageA(g_app.contactsView, WM_SETREDRAW, TRUE, 0);
+    // Its scroll bar has followed the rows only now.
     ListFitColumn(g_app.contactsView);
 }
 
@@ -272,9 +272,9 @@ bool WriteSettingsFile(const SettingsFilePath& path)
 SettingsFilePath SettingsPath()
 {
     SettingsFilePath path{};
-    const DWORD length = GetModuleFileNameW(nullptr, path.text, MODULE_PATH_SIZE);
+    const DWORD length = GetModuleFileNameW(nullptr, path.text, PROGRAM_PATH_SIZE);
     // A path that filled the buffer may have been cut short.
-    if (length == 0 || length >= MODULE_PATH_SIZE || SettingsPathFor(path.text, length, SETTINGS_PATH_SIZE) == 0) {
+    if (length == 0 || length >= PROGRAM_PATH_SIZE || SettingsPathFor(path.text, length, SETTINGS_PATH_SIZE) == 0) {
         path.text[0] = L'\0';
     }
     return path;

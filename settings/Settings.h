@@ -3,8 +3,10 @@
 
 #include <windows.h>
 
-// The executable's path has at most 1022 characters; room for ".ini" and for
-// the temporary file's ".tmp" beside it.
+// The longest path of the executable that the program works from, with its
+// NUL; its settings file's path has room for ".ini" and for the temporary
+// file's ".tmp" beside it.
+constexpr DWORD PROGRAM_PATH_SIZE = 1023;
 constexpr size_t SETTINGS_PATH_SIZE = 1024 + 8;
 
 struct SettingsFilePath {

@@ -260,21 +260,25 @@ std::string FormatSettingsText(bool startVideo, bool quietMedia, const std::vect
     return text;
 }
 
-size_t SettingsPathFor(wchar_t* path, size_t length, size_t size)
+FileNameSpan FindFileName(const wchar_t* path, size_t length)
 {
-    size_t nameStart = 0;
-    size_t dot = length;
+    FileNameSpan span{0, length};
     for (size_t i = 0; i < length; ++i) {
         if (path[i] == L'\\' || path[i] == L'/') {
-            nameStart = i + 1;
+            span = {i + 1, length};
         } else if (path[i] == L'.') {
-            dot = i;
+            span.dot = i;
         }
     }
-    // Without a "." in the file name itself, or when the executable's own
-    // extension is "ini", the usual rule would name a file in another folder
-    // or the executable itself.
-    if (dot == length || dot < nameStart || IsIniIgnoringAsciiCase(path + dot + 1, length - dot - 1)) {
+    return span;
+}
+
+size_t SettingsPathFor(wchar_t* path, size_t length, size_t size)
+{
+    size_t dot = FindFileName(path, length).dot;
+    // When the executable's own extension is "ini", the usual rule would name
+    // the executable itself.
+    if (dot != length && IsIniIgnoringAsciiCase(path + dot + 1, length - dot - 1)) {
         dot = length;
     }
     const size_t newLength = dot + 4;

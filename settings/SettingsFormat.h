@@ -32,6 +32,13 @@ SettingsData ParseSettingsText(const char* data, size_t size);
 // characters, counted as Windows counts them (a character beyond the Basic
 // Multilingual Plane counts two) and never cut in half.
 std::string FormatSettingsText(bool startVideo, bool quietMedia, const std::vector<std::string>& contacts);
+// The file name in the first `length` characters of a path: where it begins,
+// and where the "." before its extension is (`length` when it has none).
+struct FileNameSpan {
+    size_t start;
+    size_t dot;
+};
+FileNameSpan FindFileName(const wchar_t* path, size_t length);
 // Turns the executable's path in `path` (`length` characters, room for `size`
 // with the NUL) into its settings file's: the extension replaced by "ini", or
 // ".ini" appended when the file name has no "." or ends in ".ini". Returns the

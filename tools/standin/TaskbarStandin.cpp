@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <cwchar>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -31,11 +32,7 @@ std::string TipOf(const COPYDATASTRUCT& block)
     if ((record->flags & NIF_TIP) == 0) {
         return {};
     }
-    size_t length = 0;
-    while (length < ARRAYSIZE(record->tip) && record->tip[length] != L'\0') {
-        ++length;
-    }
-    return Utf8FromWide(record->tip, length);
+    return Utf8FromWide(record->tip, wcsnlen(record->tip, ARRAYSIZE(record->tip)));
 }
 
 }  // namespace
