@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "app/LogView.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFormat.h"
@@ -46,21 +44,9 @@ bool Holds(HKEY key, const RunValue& value)
         && type == REG_SZ && lstrcmpW(command, value.command) == 0;
 }
 
-// In the system's words, then by number: the words depend on its language.
-std::string Reason(LONG error)
-{
-    wchar_t words[256] = {};
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                  static_cast<DWORD>(error), 0, words, ARRAYSIZE(words), nullptr);
-    while (length > 0 && (words[length - 1] == L'\r' || words[length - 1] == L'\n' || words[length - 1] == L' ')) {
-        --length;
-    }
-    return Utf8FromWide(words, length) + (length > 0 ? " " : "") + "(error " + std::to_string(error) + ")";
-}
-
 void LogRefusal(LONG error)
 {
-    LogAppendLine(g_app.logView, (START_WITH_WINDOWS_FAILED_TEXT + Reason(error)).c_str());
+    LogAppendLine(g_app.logView, (START_WITH_WINDOWS_FAILED_TEXT + SystemErrorText(static_cast<DWORD>(error))).c_str());
 }
 
 }  // namespace

@@ -42,6 +42,8 @@ const char* TipFor(LinkState state)
         return TIP_ANSWERING;
     case LinkState::NotResponding:
         return TIP_NOT_RESPONDING;
+    case LinkState::CommandsRefused:
+        return TIP_HIGHER_RIGHTS;
     default:
         return TIP_LOOKING;
     }

@@ -34,6 +34,7 @@ constexpr char TIP_REFUSED[] = "Ringlock - Skype refused access";
 constexpr char TIP_NOT_SIGNED_IN[] = "Ringlock - Skype is not signed in";
 constexpr char TIP_ANSWERING[] = "Ringlock - answering calls";
 constexpr char TIP_NOT_RESPONDING[] = "Ringlock - Skype is not responding";
+constexpr char TIP_HIGHER_RIGHTS[] = "Ringlock - Skype runs with higher rights";
 constexpr char TRAY_NOT_RETRIED_TEXT[] =
     "Could not put Ringlock in the notification area; it is put there when the taskbar restarts";
 

@@ -110,6 +110,12 @@ LRESULT SkypeCom::handleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPara
         return TRUE;
     case WM_LINK_DISCOVER:
         return discover(hWnd);
+    case WM_LINK_CLIENT_GONE:
+        // Unless the client's end was noticed already, or it attached anew.
+        if (reinterpret_cast<HWND>(wParam) == m_hSkypeWnd) {
+            onClientClosed();
+        }
+        return 0;
     case WM_TIMER:
         if (wParam == TIMER_DISCOVER) {
             KillTimer(hWnd, TIMER_DISCOVER);
@@ -174,6 +180,11 @@ HANDLE SkypeCom::watchedHandle()
 
 void SkypeCom::onWatchedHandleSignalled()
 {
+    onClientClosed();
+}
+
+void SkypeCom::onClientClosed()
+{
     forgetClientProcess();
     // Nothing may be sent to the closed client's window, nor to a window that
     // later reuses its handle.
@@ -232,16 +243,34 @@ LRESULT SkypeCom::sendWithin(const char* command, UINT timeoutMs)
     DWORD_PTR result = 0;
     if (SendMessageTimeoutA(skype, WM_COPYDATA, reinterpret_cast<WPARAM>(m_hWnd), reinterpret_cast<LPARAM>(&block),
                             SEND_FLAGS, timeoutMs, &result) == 0) {
-        if (m_hUndeliveredTo != skype) {
-            m_hUndeliveredTo = skype;
-            changeState(LinkState::Attached, LinkState::NotResponding);
-            notifyDialog(NOT_DELIVERED_TEXT, LINK_TEXT_STATUS);
-        }
+        const DWORD error = GetLastError();
+        onUndelivered(skype, SendFailureOf(IsWindow(skype) != FALSE, error));
         return 0;
     }
     m_hUndeliveredTo = nullptr;
     changeState(LinkState::NotResponding, LinkState::Attached);
+    changeState(LinkState::CommandsRefused, LinkState::Attached);
     return static_cast<LRESULT>(result);
+}
+
+// The state follows every lost command, so that a client that spoke between
+// two hangs is seen hung again; the log says it once per run of them.
+void SkypeCom::onUndelivered(HWND skype, SendFailure failure)
+{
+    if (failure == SendFailure::ClientGone) {
+        PostMessageA(m_hWnd, WM_LINK_CLIENT_GONE, reinterpret_cast<WPARAM>(skype), 0);
+        return;
+    }
+    const bool refused = failure == SendFailure::Refused;
+    changeState(LinkState::Attached, refused ? LinkState::CommandsRefused : LinkState::NotResponding);
+    if (refused) {
+        changeState(LinkState::NotResponding, LinkState::CommandsRefused);
+    }
+    if (m_hUndeliveredTo != skype || m_undeliveredBecause != failure) {
+        m_hUndeliveredTo = skype;
+        m_undeliveredBecause = failure;
+        notifyDialog(refused ? HIGHER_RIGHTS_TEXT : NOT_DELIVERED_TEXT, LINK_TEXT_STATUS);
+    }
 }
 
 LRESULT SkypeCom::notifyDialog(const char* text, LPARAM kind)

@@ -3,6 +3,7 @@
 
 #include <atomic>
 
+#include "link/SendFailure.h"
 #include "link/UIthread.h"
 
 // Sent synchronously from the link thread to the dialog: wParam is a
@@ -29,7 +30,8 @@ constexpr UINT COMMAND_TIMEOUT_MS = 3000;
 // a healthy client answers it within a millisecond, and exit stays well
 // under a second and a half when the client is hung.
 constexpr UINT PING_TIMEOUT_MS = 500;
-constexpr UINT SEND_FLAGS = SMTO_NORMAL | SMTO_ABORTIFHUNG;
+// A client that ends while it handles a command has not taken it.
+constexpr UINT SEND_FLAGS = SMTO_NORMAL | SMTO_ABORTIFHUNG | SMTO_ERRORONEXIT;
 
 constexpr LPARAM ATTACH_SUCCESS = 0;
 constexpr LPARAM ATTACH_PENDING_AUTHORIZATION = 1;
@@ -49,6 +51,8 @@ constexpr char UNKNOWN_STATUS_TEXT[] = "Unknown Skype message";
 constexpr char NOT_DELIVERED_TEXT[] = "Skype is not responding, the command was not delivered";
 constexpr char CLIENT_CLOSED_TEXT[] = "Skype has closed";
 constexpr char NOT_RUNNING_TEXT[] = "Skype is not running, you need to start Skype";
+constexpr char HIGHER_RIGHTS_TEXT[] =
+    "Skype runs with higher rights than Ringlock and refuses its commands: start both as administrator, or neither";
 
 // What the link can tell of the client, as far as answering calls goes. Each
 // change is sent to the dialog as WM_LINK_STATE, wParam the new state.
@@ -60,8 +64,12 @@ enum class LinkState : WPARAM {
     NotSignedIn,
     Attached,        // calls are answered
     NotResponding,   // attached, but a command was not taken
+    CommandsRefused, // attached, but the client runs with higher rights and refuses commands
 };
 constexpr UINT WM_LINK_STATE = WM_USER + 224;
+// Posted to the link's own window when a command finds the client's window
+// gone; wParam is that window.
+constexpr UINT WM_LINK_CLIENT_GONE = WM_USER + 225;
 
 extern const char* const DISCOVER_MESSAGE_NAME;  // "SkypeControlAPIDiscover"
 extern const char* const ATTACH_MESSAGE_NAME;    // "SkypeControlAPIAttach"
@@ -87,6 +95,9 @@ public:
     void watchClientProcess(HWND skype);
     void forgetClientProcess();
     LRESULT sendWithin(const char* command, UINT timeoutMs);
+    void onUndelivered(HWND skype, SendFailure failure);
+    // On the link thread: nothing more goes to the client's window.
+    void onClientClosed();
     // On the link thread.
     BOOL discover(HWND hWnd);
     void onDiscoverTimer(HWND hWnd);
@@ -107,9 +118,11 @@ public:
     // closed: TIMER_DISCOVER then repeats the broadcast.
     bool m_searching = false;
     UniqueHandle m_hClientProcess;
-    // Touched only on the thread that sends commands: the client window of the
-    // current run of undelivered commands, reported once per run.
+    // Touched only on the thread that sends commands: the client window and
+    // the failure of the current run of undelivered commands, reported once
+    // per run.
     HWND m_hUndeliveredTo = nullptr;
+    SendFailure m_undeliveredBecause = SendFailure::Hung;
 };
 
 #endif

@@ -87,7 +87,7 @@ ReadResult ReadOpenFile(HANDLE file)
 
 ReadResult ReadSettingsFile(const SettingsFilePath& path)
 {
-    const UniqueHandle file(CreateFileW(path.text, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    const UniqueHandle file(CreateFileW(path.text, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
@@ -218,6 +218,7 @@ bool IsReadOnlyFile(const SettingsFilePath& path)
 bool ReplaceFileContents(const SettingsFilePath& path, const std::string& bytes)
 {
     if (IsReadOnlyFile(path)) {
+        SetLastError(ERROR_FILE_READ_ONLY);
         return false;
     }
     SettingsFilePath temporary = path;
@@ -231,14 +232,19 @@ bool ReplaceFileContents(const SettingsFilePath& path, const std::string& bytes)
     if (!created) {
         return false;
     }
-    bool complete = WriteWholeFile(file.get(), bytes) && FlushFileBuffers(file.get()) != 0;
-    complete = file.close() && complete;
-    if (complete && RetriedWhileLocked([&] {
+    const bool written = WriteWholeFile(file.get(), bytes) && FlushFileBuffers(file.get()) != 0;
+    DWORD why = GetLastError();
+    const bool closed = file.close();
+    if (written && closed && RetriedWhileLocked([&] {
             return MoveFileExW(temporary.text, path.text, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
         }, true)) {
         return true;
     }
+    if (written) {
+        why = GetLastError();
+    }
     DeleteFileW(temporary.text);
+    SetLastError(why);
     return false;
 }
 
@@ -247,6 +253,7 @@ bool ReplaceFileContents(const SettingsFilePath& path, const std::string& bytes)
 bool WriteSettingsFile(const SettingsFilePath& path)
 {
     if (path.text[0] == L'\0') {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return false;
     }
     if (g_unread) {
@@ -264,7 +271,11 @@ bool WriteSettingsFile(const SettingsFilePath& path)
                                                  IsDlgButtonChecked(g_app.mainDialog, IDC_QUIET_MEDIA) != 0,
                                                  ReadContactRows());
     // The next start would refuse it.
-    return bytes.size() <= SETTINGS_FILE_MAX_BYTES && ReplaceFileContents(path, bytes);
+    if (bytes.size() > SETTINGS_FILE_MAX_BYTES) {
+        SetLastError(ERROR_FILE_TOO_LARGE);
+        return false;
+    }
+    return ReplaceFileContents(path, bytes);
 }
 
 }  // namespace
@@ -299,9 +310,17 @@ void LoadSettings()
     }
 }
 
+// The message box says that the save failed; the log says why.
 void SaveSettings(OnSaveFailure onFailure)
 {
-    if (!WriteSettingsFile(SettingsPath()) && onFailure == OnSaveFailure::ShowMessage) {
+    const SettingsFilePath path = SettingsPath();
+    if (WriteSettingsFile(path)) {
+        return;
+    }
+    if (!g_unread) {
+        Log(SAVE_FAILED_TEXT + DisplayPath(path) + " (" + SystemErrorText(GetLastError()) + ")");
+    }
+    if (onFailure == OnSaveFailure::ShowMessage) {
         MessageBoxA(nullptr, g_unread ? NOT_OVERWRITTEN_TEXT : WRITE_FAILED_TEXT, SETTINGS_MESSAGE_CAPTION,
                     MESSAGE_STYLE);
     }

@@ -33,6 +33,9 @@ constexpr char WRITE_FAILED_TEXT[] = "Could not open config file for writing!";
 constexpr char NOT_OVERWRITTEN_TEXT[] =
     "Could not read config file, so it was not overwritten!\r\n"
     "Close any program that has it open; the next save will try again.";
+// The log's line about a save that failed: SAVE_FAILED_TEXT, the path, the
+// reason in brackets.
+constexpr char SAVE_FAILED_TEXT[] = "Could not write config file ";
 // The log's line about a file that is there but could not be read at start:
 // READ_FAILED_TEXT, the path, the reason in brackets, UNTIL_READ_TEXT.
 constexpr char READ_FAILED_TEXT[] = "Could not read config file ";

@@ -57,6 +57,8 @@ CONTRACT(AVAILABLE_TEXT, "Skype is now signed-in, and is avaliable")
 CONTRACT(UNKNOWN_STATUS_TEXT, "Unknown Skype message")
 CONTRACT(NOT_RUNNING_TEXT, "Skype is not running, you need to start Skype")
 CONTRACT(NOT_DELIVERED_TEXT, "Skype is not responding, the command was not delivered")
+CONTRACT(HIGHER_RIGHTS_TEXT,
+         "Skype runs with higher rights than Ringlock and refuses its commands: start both as administrator, or neither")
 CONTRACT(CLIENT_CLOSED_TEXT, "Skype has closed")
 CONTRACT(LOG_MAX_ROWS, 100)
 
@@ -85,6 +87,7 @@ CONTRACT(TIP_REFUSED, "Ringlock - Skype refused access")
 CONTRACT(TIP_NOT_SIGNED_IN, "Ringlock - Skype is not signed in")
 CONTRACT(TIP_ANSWERING, "Ringlock - answering calls")
 CONTRACT(TIP_NOT_RESPONDING, "Ringlock - Skype is not responding")
+CONTRACT(TIP_HIGHER_RIGHTS, "Ringlock - Skype runs with higher rights")
 
 // Starting with Windows: a value in this key named after the program's file,
 // whose command is its path in quotes and " -m"; a refusal is logged so.
@@ -97,6 +100,7 @@ CONTRACT(START_WITH_WINDOWS_FAILED_TEXT, "Could not change \"Start with Windows\
 CONTRACT(LOCK_WAIT_MS, 900)
 CONTRACT(SETTINGS_MESSAGE_CAPTION, "Error")
 CONTRACT(WRITE_FAILED_TEXT, "Could not open config file for writing!")
+CONTRACT(SAVE_FAILED_TEXT, "Could not write config file ")  // then the path and why in brackets
 CONTRACT(NOT_OVERWRITTEN_TEXT, "Could not read config file, so it was not overwritten!\r\n"
                                "Close any program that has it open; the next save will try again.")
 CONTRACT(READ_FAILED_TEXT, "Could not read config file ")

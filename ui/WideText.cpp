@@ -43,3 +43,14 @@ size_t WholeCharacters(const wchar_t* text, size_t length)
 {
     return length > 0 && IS_HIGH_SURROGATE(text[length - 1]) ? length - 1 : length;
 }
+
+std::string SystemErrorText(DWORD error)
+{
+    wchar_t words[256] = {};
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, words,
+                                  ARRAYSIZE(words), nullptr);
+    while (length > 0 && (words[length - 1] == L'\r' || words[length - 1] == L'\n' || words[length - 1] == L' ')) {
+        --length;
+    }
+    return Utf8FromWide(words, length) + (length > 0 ? " " : "") + "(error " + std::to_string(error) + ")";
+}

@@ -22,5 +22,8 @@ std::string Utf8FromWide(const wchar_t* text, size_t length);
 // How much of a text cut after `length` units to keep: a character of two
 // units whose second half was cut off is left out whole.
 size_t WholeCharacters(const wchar_t* text, size_t length);
+// Why a call of the system failed, for the log: in the system's words, which
+// depend on its language, then by number.
+std::string SystemErrorText(DWORD error);
 
 #endif

@@ -177,6 +177,25 @@ std::wstring EditText(HWND edit)
     return text;
 }
 
+void PlaceFullDisk(const std::wstring& path)
+{
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    ASSERT_NE(unixName, nullptr) << "Wine's own call for a file's Unix name";
+    char* target = unixName(path.c_str());
+    ASSERT_NE(target, nullptr);
+    ChildProcess link;
+    const bool started = link.start(L"Z:\\bin\\ln", L"-s /dev/full \"" + Widen(target, CP_UTF8) + L"\"", L"");
+    HeapFree(GetProcessHeap(), 0, target);
+    ASSERT_TRUE(started);
+    // Such a file has no attributes, but it opens.
+    ASSERT_TRUE(WaitUntil([&] {
+        const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        return file != INVALID_HANDLE_VALUE && CloseHandle(file);
+    }, STEP_MS));
+}
+
 void Run::awaitCommand(const std::string& text) const
 {
     ASSERT_TRUE(client.waitForCommand(text, STEP_MS)) << text;

@@ -132,6 +132,10 @@ struct Row {
 };
 
 std::wstring EditText(HWND edit);
+// Makes `path` a name of the Unix device that takes no data, so that a file
+// of that name opens but every write of it fails as on a full disk. Wine
+// runs the Unix program that makes the link as it runs any program.
+void PlaceFullDisk(const std::wstring& path);
 
 // What a row's user does, and what it can see of Ringlock.exe.
 class Run {

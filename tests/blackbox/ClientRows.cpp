@@ -225,6 +225,18 @@ const Row CLIENT_ROWS[] = {
             .clientExit = CRASH_EXIT_CODE,
         },
     },
+    {
+        // A command finds the client's window gone while its program runs on.
+        .name = "AClientWindowThatIsGoneIsTheClientClosingNotAHang",
+        .given = {.settings = "0\r\n0\r\nalice\r\n"},
+        .client = std::string(ATTACHED) + Await("attached") + "vanish\n",
+        .act = [](Run& run) {
+            ASSERT_TRUE(run.client.waitFor("==", "vanished", STEP_MS));
+            run.send("GET USERSTATUS");
+            run.awaitLog(CLIENT_CLOSED_TEXT);
+        },
+        .expect = {.closingPing = false, .notLogged = {NOT_DELIVERED_TEXT}},
+    },
 };
 
 INSTANTIATE_TEST_SUITE_P(Client, BlackBox, ::testing::ValuesIn(CLIENT_ROWS), RowName);

@@ -3,6 +3,7 @@
 // when another program holds it.
 #include "tests/blackbox/BlackBox.h"
 
+#include <algorithm>
 #include <memory>
 #include <thread>
 
@@ -32,20 +33,21 @@ bool Exists(const std::wstring& path)
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// An open handle that shares nothing: the file can be neither read nor
-// replaced while it is held, until the last copy goes.
-std::shared_ptr<void> Hold(const std::wstring& path)
+// An open handle that shares nothing, or only reading, as a reader does: a
+// file held so cannot be replaced, and without sharing not read either, until
+// the last copy goes.
+std::shared_ptr<void> Hold(const std::wstring& path, DWORD share = 0)
 {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(file, INVALID_HANDLE_VALUE);
     return std::shared_ptr<void>(file, CloseHandle);
 }
 
 // Held from now until `ms` later, as a virus scanner holds a freshly written
 // file.
-void HoldFor(const std::wstring& path, DWORD ms)
+void HoldFor(const std::wstring& path, DWORD ms, DWORD share = 0)
 {
-    std::thread([held = Hold(path), ms] { Sleep(ms); }).detach();
+    std::thread([held = Hold(path, share), ms] { Sleep(ms); }).detach();
 }
 
 // Held for a third of the time a save waits for a held file, as scanners do.
@@ -126,6 +128,17 @@ const Row SETTINGS_ROWS[] = {
                    .settings = "0\r\n0\r\nalice\r\ndave\r\n"},
     },
     {
+        // An indexer reads it, sharing reading, for longer than a lock is waited for.
+        .name = "FileOpenForReadingElsewhereIsReadAtOnce",
+        .given = {.settings = "0\r\n0\r\nalice\r\n",
+                  .before = [](Run& run) { HoldFor(run.ring.settingsPath(), 2 * LOCK_WAIT_MS, FILE_SHARE_READ); }},
+        .client = std::string(ATTACHED)
+                  + "partner 902 alice\n" + Await("attached") + Ring("902")
+                  + Await("command SET CALL 902 STATUS INPROGRESS", ANSWER_DELAY_MS),
+        .act = [](Run& run) { EXPECT_EQ(run.ring.contactLines(), std::vector<std::string>{"alice"}); },
+        .expect = {.commands = {"GET CALL 902 PARTNER_HANDLE", "SET CALL 902 STATUS INPROGRESS"}},
+    },
+    {
         .name = "SessionEndIsNotVetoedAndWritesTheSettingsBeforeTheProcessIsEnded",
         .given = {.settings = "0\r\n0\r\nalice\r\n"},
         .client = ATTACHED,
@@ -184,6 +197,26 @@ const Row SETTINGS_ROWS[] = {
             const DWORD attributes = GetFileAttributesW(run.ring.settingsPath().c_str());
             EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0);
             keptAsItWas();
+        },
+    },
+    {
+        // The disk fills up under the save: the new file opens, its write fails.
+        .name = "WriteThatFailsAfterTheFileOpenedIsAFailedSaveThatKeepsTheOldFile",
+        .given = {.settings = "1\r\n0\r\nalice\r\n",
+                  .before = [](Run& run) { PlaceFullDisk(run.ring.settingsPath() + TEMPORARY); }},
+        .client = ATTACHED,
+        .act = [](Run& run) {
+            run.chooseFromContactsMenu('a');
+            run.answerContactDialog("dave", IDOK);
+            EXPECT_EQ(run.dismissMessageBox(), WRITE_FAILED_TEXT);
+            EXPECT_EQ(run.ring.readSettings(), "1\r\n0\r\nalice\r\n");
+            const std::string said = SAVE_FAILED_TEXT + run.ring.folder() + "\\Ringlock.ini (";
+            const std::vector<std::string> log = run.ring.logLines();
+            EXPECT_TRUE(std::any_of(log.begin(), log.end(), [&said](const std::string& line) {
+                return line.rfind(said, 0) == 0 && line.find("(error " + std::to_string(ERROR_DISK_FULL) + "))") != std::string::npos;
+            })) << ::testing::PrintToString(log);
+            run.exit(WRITE_FAILED_TEXT);
+            EXPECT_EQ(run.writtenAtExit(), "1\r\n0\r\nalice\r\n");
         },
     },
     {

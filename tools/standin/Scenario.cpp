@@ -40,6 +40,7 @@ const StepSyntax STEPS[] = {
     {"program-exit", StepKind::ProgramExit, StepSyntax::NoWord, 0, 0, false},
     {"program-size", StepKind::ProgramSize, StepSyntax::NoWord, 2, 2, true},
     {"crash", StepKind::Crash, StepSyntax::NoWord, 0, 0, false},
+    {"vanish", StepKind::Vanish, StepSyntax::NoWord, 0, 0, false},
 };
 
 bool ParseNumber(const std::string& word, uint32_t& value)

@@ -41,6 +41,7 @@ enum class StepKind {
     ProgramSize,     // count = width, number = height (pixels)
     Hang,            // number = ms the API window's thread takes no messages
     Crash,           // the process ends at once, without cleanup
+    Vanish,          // the API window goes; the process stays
 };
 
 struct ScenarioStep {

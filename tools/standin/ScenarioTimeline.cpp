@@ -140,6 +140,10 @@ bool Timeline::runStep(const ScenarioStep& step)
         m_transcript.write("==", "crash");
         TerminateProcess(GetCurrentProcess(), CRASH_EXIT_CODE);
         return false;
+    case StepKind::Vanish:
+        m_client.stop();
+        m_transcript.write("==", "vanished");
+        return true;
     case StepKind::AwaitAttached:
         return await(step, [this] { return m_client.attachment().attached; });
     case StepKind::AwaitDiscover: {
