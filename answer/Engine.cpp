@@ -7,6 +7,7 @@
 
 #include "answer/DialogTimer.h"
 #include "answer/Media.h"
+#include "history/CallHistory.h"
 #include "res/resource.h"
 #include "state/AppState.h"
 #include "ui/ListView.h"
@@ -146,6 +147,9 @@ void OnAnswerTimer()
 {
     KillTimer(g_app.mainDialog, TIMER_ANSWER);
     g_callState.answerPending = 0;
+    // Before the command: the client may report the call in progress from
+    // inside it.
+    RecordRinglockAnswer(g_callState.ringingCallId);
     SendFormatted(ANSWER_FORMAT, g_callState.ringingCallId);
 }
 

@@ -9,6 +9,7 @@
 #include "app/LogView.h"
 #include "app/StartWithWindows.h"
 #include "app/TrayIcon.h"
+#include "history/CallHistory.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "state/AppState.h"
@@ -84,6 +85,7 @@ BOOL OnInitDialog(HWND hDlg)
 
 void OnClose(HWND hDlg)
 {
+    RecordEndOfAllCalls();
     g_app.skype.ping();
     RemoveTrayIcon();
     EndDialog(hDlg, 0);
@@ -96,6 +98,7 @@ void OnClose(HWND hDlg)
 void OnEndSession(WPARAM ending)
 {
     if (ending) {
+        RecordEndOfAllCalls();
         SaveSettings(OnSaveFailure::StaySilent);
     }
 }
@@ -201,6 +204,9 @@ INT_PTR OnCommand(HWND hDlg, WORD id)
     case IDM_START_WITH_WINDOWS:
         ToggleStartWithWindows();
         return TRUE;
+    case IDM_CALL_HISTORY:
+        OpenCallHistory();
+        return TRUE;
     case IDC_SEND:
         SendTypedCommand(hDlg);
         return TRUE;
@@ -233,6 +239,9 @@ void OnTimer(WPARAM id)
     case TIMER_TRAY_RETRY:
         OnTrayRetryTimer();
         break;
+    case TIMER_HISTORY_RETRY:
+        OnHistoryRetryTimer();
+        break;
     default:
         break;
     }
@@ -245,7 +254,19 @@ void OnLinkText(WPARAM wParam, LPARAM kind)
         LogAppendLine(g_app.logView, text);
     } else if (kind == LINK_TEXT_API) {
         LogAppendLine(g_app.logView, text);
+        // First, so that the history knows a call before the engine's query
+        // about it brings the reply.
+        RecordApiMessage(text);
         HandleApiMessage(text);
+    }
+}
+
+// A client that closed or crashed ends every call it had.
+void OnLinkState(LinkState state)
+{
+    SetTrayTip(state);
+    if (state == LinkState::NotRunning) {
+        RecordEndOfAllCalls();
     }
 }
 
@@ -311,7 +332,10 @@ INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
         OnLinkText(wParam, lParam);
         return FALSE;
     case WM_LINK_STATE:
-        SetTrayTip(static_cast<LinkState>(wParam));
+        OnLinkState(static_cast<LinkState>(wParam));
+        return FALSE;
+    case WM_HISTORY_NOT_OPENED:
+        OnHistoryNotOpened(static_cast<DWORD>(wParam));
         return FALSE;
     case WM_TRAY_NOTIFY:
         OnTrayNotify(lParam);

@@ -21,15 +21,15 @@ struct RunValue {
 
 bool ThisProgramsValue(RunValue* value)
 {
-    wchar_t path[PROGRAM_PATH_SIZE] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, PROGRAM_PATH_SIZE);
-    if (length == 0 || length >= PROGRAM_PATH_SIZE) {
+    FilePath path{};
+    size_t length = 0;
+    if (!ProgramPath(path, length)) {
         return false;
     }
-    const FileNameSpan name = FindFileName(path, length);
-    lstrcpynW(value->name, path + name.start, static_cast<int>(name.dot - name.start + 1));
+    const FileNameSpan name = FindFileName(path.text, length);
+    lstrcpynW(value->name, path.text + name.start, static_cast<int>(name.dot - name.start + 1));
     lstrcpyW(value->command, L"\"");
-    lstrcatW(value->command, path);
+    lstrcatW(value->command, path.text);
     lstrcatW(value->command, L"\"");
     lstrcatW(value->command, HIDDEN_SWITCH);
     return true;

@@ -21,6 +21,7 @@ HMENU BuildTrayMenu()
 {
     HMENU menu = CreatePopupMenu();
     AppendMenuA(menu, MF_STRING, IDM_RESTORE, "&Restore");
+    AppendMenuA(menu, MF_STRING, IDM_CALL_HISTORY, "Call &history");
     AppendMenuA(menu, MF_STRING | (StartsWithWindows() ? MF_CHECKED : MF_UNCHECKED), IDM_START_WITH_WINDOWS,
                 "Start with &Windows");
     AppendMenuA(menu, MF_STRING, IDM_EXIT, "&Exit");

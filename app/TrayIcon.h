@@ -13,6 +13,7 @@ constexpr WORD IDM_DELETE_CONTACT = 302;
 constexpr WORD IDM_RESTORE = 303;
 constexpr WORD IDM_EXIT = 304;
 constexpr WORD IDM_START_WITH_WINDOWS = 305;
+constexpr WORD IDM_CALL_HISTORY = 306;
 
 // At logon the taskbar may exist but be too busy to take the icon (the add
 // then fails after some seconds): it is added again this often, this many

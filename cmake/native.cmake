@@ -4,6 +4,7 @@ find_package(GTest REQUIRED)
 set(SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
 set(RINGLOCK_PURE_SOURCES
   ${PROJECT_SOURCE_DIR}/answer/CallTexts.cpp
+  ${PROJECT_SOURCE_DIR}/history/CallLog.cpp
   ${PROJECT_SOURCE_DIR}/settings/SettingsFormat.cpp
   ${PROJECT_SOURCE_DIR}/ui/LayoutMath.cpp)
 file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/logic/*.cpp)

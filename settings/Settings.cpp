@@ -12,15 +12,12 @@
 #include "state/AppState.h"
 #include "ui/ListView.h"
 #include "ui/WideText.h"
+#include "win/FileReplace.h"
 #include "win/UniqueHandle.h"
 
 namespace {
 
-constexpr DWORD FILE_CHUNK = 1u << 20;
 constexpr UINT MESSAGE_STYLE = MB_OK | MB_ICONEXCLAMATION | MB_TOPMOST;
-constexpr wchar_t TEMPORARY_SUFFIX[] = L".tmp";
-static_assert(SETTINGS_PATH_SIZE >= PROGRAM_PATH_SIZE + sizeof(".ini") - 1 + sizeof(TEMPORARY_SUFFIX) / sizeof(wchar_t),
-              "the settings file's and the temporary file's paths always fit");
 
 enum class ReadOutcome { Read, Missing, Unreadable };
 
@@ -67,7 +64,7 @@ ReadResult ReadOpenFile(HANDLE file)
     }
     size_t length = 0;
     while (length < fileSize) {
-        const DWORD wanted = static_cast<DWORD>(std::min<size_t>(fileSize - length, FILE_CHUNK));
+        const DWORD wanted = static_cast<DWORD>(std::min<size_t>(fileSize - length, FILE_CHUNK_BYTES));
         DWORD got = 0;
         if (!ReadFile(file, text.get() + length, wanted, &got, nullptr)) {
             return Unreadable(GetLastError());
@@ -85,7 +82,7 @@ ReadResult ReadOpenFile(HANDLE file)
     }
 }
 
-ReadResult ReadSettingsFile(const SettingsFilePath& path)
+ReadResult ReadSettingsFile(const FilePath& path)
 {
     const UniqueHandle file(CreateFileW(path.text, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file) {
@@ -98,15 +95,10 @@ ReadResult ReadSettingsFile(const SettingsFilePath& path)
     return ReadOpenFile(file.get());
 }
 
-bool IsLock(DWORD error)
-{
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
-}
-
-ReadResult ReadSettingsFileRetrying(const SettingsFilePath& path)
+ReadResult ReadSettingsFileRetrying(const FilePath& path)
 {
     ReadResult result = ReadSettingsFile(path);
-    for (int attempt = 1; attempt < LOCK_ATTEMPTS && result.outcome == ReadOutcome::Unreadable && IsLock(result.error);
+    for (int attempt = 1; attempt < LOCK_ATTEMPTS && result.outcome == ReadOutcome::Unreadable && IsLockError(result.error);
          ++attempt) {
         Sleep(LOCK_RETRY_DELAY_MS);
         result = ReadSettingsFile(path);
@@ -168,89 +160,14 @@ void MergeIntoControls(const SettingsData& data)
     }
 }
 
-std::string DisplayPath(const SettingsFilePath& path)
+std::string DisplayPath(const FilePath& path)
 {
     return Utf8FromWide(path.text, static_cast<size_t>(lstrlenW(path.text)));
 }
 
-bool WriteWholeFile(HANDLE file, const std::string& bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const DWORD wanted = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, FILE_CHUNK));
-        DWORD written = 0;
-        if (!WriteFile(file, bytes.data() + done, wanted, &written, nullptr) || written == 0) {
-            return false;
-        }
-        done += written;
-    }
-    return true;
-}
-
-// Runs `attempt` until it succeeds; while it fails on a lock that another
-// program holds for a moment, for about a second. On Windows a file being
-// replaced while another program has it open reports access denied.
-template <typename Attempt>
-bool RetriedWhileLocked(Attempt attempt, bool accessDeniedIsLock)
-{
-    for (int tries = 1;; ++tries) {
-        if (attempt()) {
-            return true;
-        }
-        const DWORD error = GetLastError();
-        const bool locked = IsLock(error) || (accessDeniedIsLock && error == ERROR_ACCESS_DENIED);
-        if (!locked || tries == LOCK_ATTEMPTS) {
-            return false;
-        }
-        Sleep(LOCK_RETRY_DELAY_MS);
-    }
-}
-
-// Windows refuses to replace a read-only file and Wine does not; asked first,
-// the file the user protected stays untouched everywhere.
-bool IsReadOnlyFile(const SettingsFilePath& path)
-{
-    const DWORD attributes = GetFileAttributesW(path.text);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-}
-
-// The old file stays as it was until the new one is complete on disk.
-bool ReplaceFileContents(const SettingsFilePath& path, const std::string& bytes)
-{
-    if (IsReadOnlyFile(path)) {
-        SetLastError(ERROR_FILE_READ_ONLY);
-        return false;
-    }
-    SettingsFilePath temporary = path;
-    lstrcatW(temporary.text, TEMPORARY_SUFFIX);
-    UniqueHandle file;
-    const bool created = RetriedWhileLocked([&] {
-        file = UniqueHandle(
-            CreateFileW(temporary.text, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        return static_cast<bool>(file);
-    }, false);
-    if (!created) {
-        return false;
-    }
-    const bool written = WriteWholeFile(file.get(), bytes) && FlushFileBuffers(file.get()) != 0;
-    DWORD why = GetLastError();
-    const bool closed = file.close();
-    if (written && closed && RetriedWhileLocked([&] {
-            return MoveFileExW(temporary.text, path.text, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-        }, true)) {
-        return true;
-    }
-    if (written) {
-        why = GetLastError();
-    }
-    DeleteFileW(temporary.text);
-    SetLastError(why);
-    return false;
-}
-
 // The file from the controls as they are now; false when it must not or
 // cannot be written.
-bool WriteSettingsFile(const SettingsFilePath& path)
+bool WriteSettingsFile(const FilePath& path)
 {
     if (path.text[0] == L'\0') {
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
@@ -275,17 +192,23 @@ bool WriteSettingsFile(const SettingsFilePath& path)
         SetLastError(ERROR_FILE_TOO_LARGE);
         return false;
     }
-    return ReplaceFileContents(path, bytes);
+    return ReplaceFileContents(path.text, bytes, LockRetry{LOCK_ATTEMPTS, LOCK_RETRY_DELAY_MS});
 }
 
 }  // namespace
 
-SettingsFilePath SettingsPath()
+bool ProgramPath(FilePath& path, size_t& length)
 {
-    SettingsFilePath path{};
-    const DWORD length = GetModuleFileNameW(nullptr, path.text, PROGRAM_PATH_SIZE);
+    length = GetModuleFileNameW(nullptr, path.text, PROGRAM_PATH_SIZE);
     // A path that filled the buffer may have been cut short.
-    if (length == 0 || length >= PROGRAM_PATH_SIZE || SettingsPathFor(path.text, length, SETTINGS_PATH_SIZE) == 0) {
+    return length != 0 && length < PROGRAM_PATH_SIZE;
+}
+
+FilePath SettingsPath()
+{
+    FilePath path{};
+    size_t length = 0;
+    if (!ProgramPath(path, length) || SettingsPathFor(path.text, length, ARRAYSIZE(path.text)) == 0) {
         path.text[0] = L'\0';
     }
     return path;
@@ -294,7 +217,7 @@ SettingsFilePath SettingsPath()
 void LoadSettings()
 {
     g_unread = false;
-    const SettingsFilePath path = SettingsPath();
+    const FilePath path = SettingsPath();
     if (path.text[0] == L'\0') {
         Log("Could not find the config file: the program's path is too long");
         return;
@@ -313,7 +236,7 @@ void LoadSettings()
 // The message box says that the save failed; the log says why.
 void SaveSettings(OnSaveFailure onFailure)
 {
-    const SettingsFilePath path = SettingsPath();
+    const FilePath path = SettingsPath();
     if (WriteSettingsFile(path)) {
         return;
     }

@@ -4,18 +4,21 @@
 #include <windows.h>
 
 // The longest path of the executable that the program works from, with its
-// NUL; its settings file's path has room for ".ini" and for the temporary
-// file's ".tmp" beside it.
+// NUL. The files it keeps beside itself are named after it, with room for
+// their endings and for the temporary file's suffix.
 constexpr DWORD PROGRAM_PATH_SIZE = 1023;
-constexpr size_t SETTINGS_PATH_SIZE = 1024 + 8;
+constexpr size_t BESIDE_PATH_SIZE = PROGRAM_PATH_SIZE + 24;
 
-struct SettingsFilePath {
-    wchar_t text[SETTINGS_PATH_SIZE];
+struct FilePath {
+    wchar_t text[BESIDE_PATH_SIZE];
 };
 
+// The executable's path, `length` characters; false when it cannot be had
+// whole.
+bool ProgramPath(FilePath& path, size_t& length);
 // The settings file beside the executable; empty when the executable's path
 // cannot be had whole.
-SettingsFilePath SettingsPath();
+FilePath SettingsPath();
 
 // Programs that open a file briefly without sharing (virus scanners, the
 // search indexer, backup and sync tools) usually let go within a second: a

@@ -273,6 +273,26 @@ FileNameSpan FindFileName(const wchar_t* path, size_t length)
     return span;
 }
 
+namespace {
+
+// Writes `ending` and its NUL from `at` on.
+size_t EndPathAt(wchar_t* path, size_t at, size_t size, const wchar_t* ending)
+{
+    size_t length = 0;
+    while (ending[length] != L'\0') {
+        ++length;
+    }
+    if (at + length >= size) {
+        return 0;
+    }
+    for (size_t i = 0; i <= length; ++i) {
+        path[at + i] = ending[i];
+    }
+    return at + length;
+}
+
+}  // namespace
+
 size_t SettingsPathFor(wchar_t* path, size_t length, size_t size)
 {
     size_t dot = FindFileName(path, length).dot;
@@ -281,13 +301,10 @@ size_t SettingsPathFor(wchar_t* path, size_t length, size_t size)
     if (dot != length && IsIniIgnoringAsciiCase(path + dot + 1, length - dot - 1)) {
         dot = length;
     }
-    const size_t newLength = dot + 4;
-    if (newLength >= size) {
-        return 0;
-    }
-    const wchar_t extension[] = L".ini";
-    for (size_t i = 0; i <= 4; ++i) {
-        path[dot + i] = extension[i];
-    }
-    return newLength;
+    return EndPathAt(path, dot, size, L".ini");
+}
+
+size_t BesidePathFor(wchar_t* path, size_t length, size_t size, const wchar_t* ending)
+{
+    return EndPathAt(path, FindFileName(path, length).dot, size, ending);
 }

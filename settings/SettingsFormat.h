@@ -45,5 +45,8 @@ FileNameSpan FindFileName(const wchar_t* path, size_t length);
 // new length, or 0 when it does not fit. Wide, so that a folder of any name
 // can be spelt.
 size_t SettingsPathFor(wchar_t* path, size_t length, size_t size);
+// The same for another file named after the executable: its extension (from
+// the last "." of its file name, when there is one) replaced by `ending`.
+size_t BesidePathFor(wchar_t* path, size_t length, size_t size, const wchar_t* ending);
 
 #endif

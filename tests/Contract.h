@@ -108,4 +108,21 @@ CONTRACT(UNTIL_READ_TEXT, "; it will not be overwritten until it has been read")
 CONTRACT(TOO_LARGE_TEXT, "larger than a settings file can be")
 CONTRACT(SETTINGS_FILE_MAX_BYTES, 16 * 1024 * 1024)
 
+// The call history beside the program: its name after the program's (the
+// file name without its extension, then this), its first line, what happened
+// besides the client's own final status in lower case, how large it grows
+// and how much of it a trim keeps, and the log's lines when it cannot be
+// written (then the path and why in brackets) or opened.
+CONTRACT(HISTORY_FILE_ENDING, L" calls.txt")
+CONTRACT(HISTORY_HEADER, "\xEF\xBB\xBF" "When\tCaller\tOn the list\tWhat happened\tSeconds talked\r\n")
+CONTRACT(ANSWERED_BY_RINGLOCK, "answered by Ringlock")
+CONTRACT(ANSWERED_BY_HAND, "answered by hand")
+CONTRACT(END_NOT_SEEN, "end not seen")
+CONTRACT(HISTORY_MAX_BYTES, 1024 * 1024)
+CONTRACT(HISTORY_KEPT_BYTES, 512 * 1024)
+CONTRACT(HISTORY_TEXT_MAX_BYTES, 512)  // of a caller's name, in whole characters
+CONTRACT(HISTORY_WRITE_FAILED_TEXT, "Could not write the call history ")
+CONTRACT(HISTORY_FOREIGN_TEXT, "the file is not Ringlock's call history")
+CONTRACT(HISTORY_OPEN_FAILED_TEXT, "Could not open the call history ")
+
 #endif

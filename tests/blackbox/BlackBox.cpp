@@ -3,8 +3,10 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <memory>
+#include <thread>
 
 #include "ui/WideText.h"
 
@@ -130,6 +132,46 @@ std::string ShownSettings(const Run& run)
     return text;
 }
 
+std::vector<std::string> Split(const std::string& text, const std::string& separator)
+{
+    std::vector<std::string> parts;
+    for (size_t at = 0;;) {
+        const size_t next = text.find(separator, at);
+        parts.push_back(text.substr(at, next - at));
+        if (next == std::string::npos) {
+            return parts;
+        }
+        at = next + separator.size();
+    }
+}
+
+}  // namespace
+
+void CheckHistory(const Run& run, const std::vector<HistoryRow>& expected)
+{
+    const std::string text = ReadFileBytes(run.ring.historyPath());
+    const std::string header = contract::HISTORY_HEADER;
+    ASSERT_EQ(text.compare(0, header.size(), header), 0) << "the header first: " << text;
+    std::vector<std::string> lines = Split(text.substr(header.size()), "\r\n");
+    EXPECT_EQ(lines.back(), "") << "every line ends in CR LF";
+    lines.pop_back();
+    ASSERT_EQ(lines.size(), expected.size()) << text;
+    const std::string endedAt = LocalTimeText();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::vector<std::string> fields = Split(lines[i], "\t");
+        ASSERT_EQ(fields.size(), 5u) << lines[i];
+        const HistoryRow& row = expected[i];
+        EXPECT_TRUE(fields[0].size() == 19 && fields[0] >= run.startedAt && fields[0] <= endedAt) << fields[0];
+        EXPECT_EQ(fields[1], row.caller);
+        EXPECT_EQ(fields[2], row.listed ? "yes" : "no") << row.caller;
+        EXPECT_EQ(fields[3], row.what) << row.caller;
+        const uint64_t seconds = std::stoull(fields[4]);
+        EXPECT_TRUE(seconds >= row.seconds && seconds <= row.seconds + row.slack) << row.caller << ": " << fields[4];
+    }
+}
+
+namespace {
+
 void Check(const Row& row, Run& run)
 {
     const Expected& expect = row.expect;
@@ -146,6 +188,9 @@ void Check(const Row& row, Run& run)
         EXPECT_EQ(std::count(run.log.begin(), run.log.end(), line), 0) << line;
     }
     EXPECT_EQ(MediaMessages(run), expect.media);
+    if (expect.history) {
+        CheckHistory(run, *expect.history);
+    }
     const std::multimap<std::string, double> events = Events(run);
     for (const Delay& delay : expect.delays) {
         const auto from = events.find(delay.from);
@@ -177,23 +222,68 @@ std::wstring EditText(HWND edit)
     return text;
 }
 
-void PlaceFullDisk(const std::wstring& path)
+namespace {
+
+std::wstring UnixName(const std::wstring& path)
 {
-    using UnixName = char*(CDECL*)(const wchar_t*);
-    const auto unixName = reinterpret_cast<UnixName>(
+    using Call = char*(CDECL*)(const wchar_t*);
+    const auto call = reinterpret_cast<Call>(
         reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    ASSERT_NE(unixName, nullptr) << "Wine's own call for a file's Unix name";
-    char* target = unixName(path.c_str());
-    ASSERT_NE(target, nullptr);
-    ChildProcess link;
-    const bool started = link.start(L"Z:\\bin\\ln", L"-s /dev/full \"" + Widen(target, CP_UTF8) + L"\"", L"");
-    HeapFree(GetProcessHeap(), 0, target);
-    ASSERT_TRUE(started);
-    // Such a file has no attributes, but it opens.
-    ASSERT_TRUE(WaitUntil([&] {
-        const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        return file != INVALID_HANDLE_VALUE && CloseHandle(file);
-    }, STEP_MS));
+    EXPECT_NE(call, nullptr) << "Wine's own call for a file's Unix name";
+    char* name = call != nullptr ? call(path.c_str()) : nullptr;
+    const std::wstring wide = name != nullptr ? Widen(name, CP_UTF8) : std::wstring();
+    HeapFree(GetProcessHeap(), 0, name);
+    return wide;
+}
+
+// A Unix program of /bin; its process cannot be waited for, so the caller
+// waits for what it does.
+void RunUnix(const wchar_t* program, const std::wstring& arguments)
+{
+    ChildProcess unix;
+    EXPECT_TRUE(unix.start(std::wstring(L"Z:\\bin\\") + program, arguments, L"")) << program;
+}
+
+// Such a file has no attributes, but it opens.
+bool Opens(const std::wstring& path)
+{
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    return file != INVALID_HANDLE_VALUE && CloseHandle(file);
+}
+
+}  // namespace
+
+std::shared_ptr<void> Hold(const std::wstring& path, DWORD share)
+{
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE);
+    return std::shared_ptr<void>(file, CloseHandle);
+}
+
+void HoldFor(const std::wstring& path, DWORD ms, DWORD share)
+{
+    std::thread([held = Hold(path, share), ms] { Sleep(ms); }).detach();
+}
+
+std::shared_ptr<void> FullDiskAt(const std::wstring& path)
+{
+    const std::wstring name = L"\"" + UnixName(path) + L"\"";
+    RunUnix(L"ln", L"-sf /dev/full " + name);
+    EXPECT_TRUE(WaitUntil([&] { return Opens(path); }, STEP_MS)) << "the full disk is in place";
+    return std::shared_ptr<void>(nullptr, [path, name](void*) {
+        RunUnix(L"rm", L"-f " + name);
+        EXPECT_TRUE(WaitUntil([&] { return !Opens(path); }, STEP_MS)) << "the full disk is gone";
+    });
+}
+
+std::string LocalTimeText()
+{
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    char text[32] = {};
+    std::snprintf(text, sizeof(text), "%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
+                  now.wMinute, now.wSecond);
+    return text;
 }
 
 void Run::awaitCommand(const std::string& text) const
@@ -360,6 +450,7 @@ void Play(const Row& row)
     if (given.before) {
         given.before(run);
     }
+    run.startedAt = LocalTimeText();
     ASSERT_TRUE(run.ring.start(given.arguments));
     ASSERT_NE(run.ring.waitForDialog(STEP_MS), nullptr);
     // The last news an attaching client pushes; REPLYING_AT_ONCE begins alike.

@@ -101,6 +101,16 @@ struct Delay {
     double late = LATE_MS;
 };
 
+// A call's line in the history: the caller, whether listed, what happened,
+// and the seconds talked, at least `seconds` and at most `slack` more.
+struct HistoryRow {
+    std::string caller;
+    bool listed;
+    std::string what;
+    uint64_t seconds = 0;
+    uint64_t slack = 1;
+};
+
 // What Ringlock finds when it starts.
 struct Given {
     std::optional<std::string> settings = {};  // Ringlock.ini; none: no file
@@ -121,6 +131,9 @@ struct Expected {
     std::vector<Delay> delays = {};
     std::optional<std::string> settings = {}; // the file the exit writes
     int clientExit = 0;
+    // every line of the call history after its header, its calls rung while
+    // the row ran; none: not looked at
+    std::optional<std::vector<HistoryRow>> history = {};
 };
 
 struct Row {
@@ -132,10 +145,25 @@ struct Row {
 };
 
 std::wstring EditText(HWND edit);
+// The call history holds `expected` after its header, as its lines in the
+// order the calls ended, each call rung while the row ran.
+void CheckHistory(const Run& run, const std::vector<HistoryRow>& expected);
 // Makes `path` a name of the Unix device that takes no data, so that a file
-// of that name opens but every write of it fails as on a full disk. Wine
-// runs the Unix program that makes the link as it runs any program.
-void PlaceFullDisk(const std::wstring& path);
+// of that name opens, reads as empty, and every write of it fails as on a
+// full disk; until the result goes. Wine runs the Unix programs that make
+// and remove the link as it runs any program.
+std::shared_ptr<void> FullDiskAt(const std::wstring& path);
+// An open handle that shares nothing, or only reading, as a reader does: a
+// file held so cannot be replaced, and without sharing not written or read
+// either, until the last copy goes.
+std::shared_ptr<void> Hold(const std::wstring& path, DWORD share = 0);
+// Held from now until `ms` later, as a virus scanner holds a freshly written
+// file.
+void HoldFor(const std::wstring& path, DWORD ms, DWORD share = 0);
+// Held for a third of the time a save waits for a held file, as scanners do.
+constexpr DWORD BRIEFLY_MS = contract::LOCK_WAIT_MS / 3;
+// The local time as the call history writes it, YYYY-MM-DD HH:MM:SS.
+std::string LocalTimeText();
 
 // What a row's user does, and what it can see of Ringlock.exe.
 class Run {
@@ -147,6 +175,7 @@ public:
     StandinProcess restarted;  // a client started again by the row
     StandinProcess players;
     std::vector<std::string> log;  // the log's rows when Ringlock was last asked to exit
+    std::string startedAt;         // LocalTimeText() before Ringlock started
     std::shared_ptr<void> held;
     std::unique_ptr<TaskbarStandin> taskbar;
 

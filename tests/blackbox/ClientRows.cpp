@@ -200,7 +200,7 @@ const Row CLIENT_ROWS[] = {
         .client = std::string(REPLYING_AT_ONCE)
                   + "partner 701 alice\npartner 702 alice\n" + Await("attached") + Ring("701") + HANG + "\n"
                   // The answer that was not delivered does not arrive late.
-                  + WatchPast(HANG_MS) + "mark hang over\n" + Ring("702")
+                  + WatchPast(HANG_MS) + "mark hang over\nmiss 701\n" + Ring("702")
                   + Await("command SET CALL 702 STATUS INPROGRESS", ANSWER_DELAY_MS) + SECOND_HANG + "\n",
         .act = TwoHangs,
         .expect = {
@@ -209,6 +209,9 @@ const Row CLIENT_ROWS[] = {
             .closingPing = false,
             .log = {"CALL 701 PARTNER_HANDLE alice", NOT_DELIVERED_TEXT, "CALL 702 PARTNER_HANDLE alice",
                     NOT_DELIVERED_TEXT},
+            // The exit comes a lost command after call 702 was answered.
+            .history = {{{"alice", true, "missed"},
+                         {"alice", true, END_NOT_SEEN, COMMAND_TIMEOUT_MS / 1000, 2}}},
         },
     },
     {
@@ -223,6 +226,7 @@ const Row CLIENT_ROWS[] = {
                     "CALL 802 PARTNER_HANDLE alice"},
             .notLogged = {NOT_DELIVERED_TEXT},
             .clientExit = CRASH_EXIT_CODE,
+            .history = {{{"alice", true, END_NOT_SEEN}, {"alice", true, END_NOT_SEEN}}},
         },
     },
     {

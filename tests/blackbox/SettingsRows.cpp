@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <thread>
 
 #include "tests/support/Utf16Bytes.h"
 
@@ -32,26 +31,6 @@ bool Exists(const std::wstring& path)
 {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
-
-// An open handle that shares nothing, or only reading, as a reader does: a
-// file held so cannot be replaced, and without sharing not read either, until
-// the last copy goes.
-std::shared_ptr<void> Hold(const std::wstring& path, DWORD share = 0)
-{
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_NE(file, INVALID_HANDLE_VALUE);
-    return std::shared_ptr<void>(file, CloseHandle);
-}
-
-// Held from now until `ms` later, as a virus scanner holds a freshly written
-// file.
-void HoldFor(const std::wstring& path, DWORD ms, DWORD share = 0)
-{
-    std::thread([held = Hold(path, share), ms] { Sleep(ms); }).detach();
-}
-
-// Held for a third of the time a save waits for a held file, as scanners do.
-constexpr DWORD BRIEFLY_MS = LOCK_WAIT_MS / 3;
 
 // The log's line about a settings file that was there but could not be read.
 std::string NotReadLine(const Run& run, const std::string& why)
@@ -141,11 +120,14 @@ const Row SETTINGS_ROWS[] = {
     {
         .name = "SessionEndIsNotVetoedAndWritesTheSettingsBeforeTheProcessIsEnded",
         .given = {.settings = "0\r\n0\r\nalice\r\n"},
-        .client = ATTACHED,
+        .client = std::string(REPLYING_AT_ONCE) + "partner 903 bob\n" + Await("attached") + Ring("903")
+                  + Await("command GET CALL 903 PARTNER_HANDLE") + "mark ringing\n",
         .act = [](Run& run) {
+            ASSERT_TRUE(run.client.waitFor("==", "ringing", STEP_MS));
             SendMessageA(run.item(IDC_QUIET_MEDIA), BM_CLICK, 0, 0);
             EndSession(run, FALSE);
             EXPECT_EQ(run.ring.readSettings(), "0\r\n0\r\nalice\r\n") << "an end called off writes nothing";
+            EXPECT_EQ(ReadFileBytes(run.ring.historyPath()), "") << "nor ends a call";
             run.held = Hold(run.ring.settingsPath());
             EndSession(run, TRUE);
             EXPECT_EQ(run.messageBox(), nullptr) << "a save that fails as the session ends holds nothing up";
@@ -155,6 +137,7 @@ const Row SETTINGS_ROWS[] = {
             // As Windows may, as soon as the program has answered.
             run.ring.kill();
         },
+        .expect = {.commands = {"GET CALL 903 PARTNER_HANDLE"}, .history = {{{"bob", false, END_NOT_SEEN}}}},
     },
     {
         // A temporary file left over from an earlier save, then the file itself.
@@ -203,7 +186,7 @@ const Row SETTINGS_ROWS[] = {
         // The disk fills up under the save: the new file opens, its write fails.
         .name = "WriteThatFailsAfterTheFileOpenedIsAFailedSaveThatKeepsTheOldFile",
         .given = {.settings = "1\r\n0\r\nalice\r\n",
-                  .before = [](Run& run) { PlaceFullDisk(run.ring.settingsPath() + TEMPORARY); }},
+                  .before = [](Run& run) { run.held = FullDiskAt(run.ring.settingsPath() + TEMPORARY); }},
         .client = ATTACHED,
         .act = [](Run& run) {
             run.chooseFromContactsMenu('a');

@@ -13,6 +13,8 @@
 #include "app/MainDialog.h"
 #include "app/StartWithWindows.h"
 #include "app/TrayIcon.h"
+#include "history/CallHistory.h"
+#include "history/CallLog.h"
 #include "link/SkypeCom.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
@@ -30,6 +32,11 @@ void ExpectSame(const char* name, Contract contract, Program program)
 }
 
 void ExpectSame(const char* name, const char* contract, const char* program)
+{
+    EXPECT_STREQ(contract, program) << name;
+}
+
+void ExpectSame(const char* name, const wchar_t* contract, const wchar_t* program)
 {
     EXPECT_STREQ(contract, program) << name;
 }

@@ -37,6 +37,16 @@ echo "Transcript (ms from the first ring of $contact's call):"
     else printf "%9.1f  !! %s\n", t, text
   }'
 
+echo
+echo "Call history ($(pwd)/Ringlock calls.txt):"
+sed 's/\r$//; s/^\xEF\xBB\xBF//; s/^/  /' "Ringlock calls.txt" 2>/dev/null | expand -t 22
+# Each call's line: who, whether listed, what happened.
+history_ok=$(awk -F'\t' -v contact="$contact" -v stranger="$stranger" '
+  { sub(/\r$/, "") }
+  NR == 2 && $2 == contact && $3 == "yes" && $4 == "answered by Ringlock" { ok++ }
+  NR == 3 && $2 == stranger && $3 == "no" && $4 == "missed" { ok++ }
+  END { if (ok == 2 && NR == 3) print 1 }' "Ringlock calls.txt" 2>/dev/null)
+
 expected_settings=$(printf '1\r\n1\r\n%s\r\n' "$contact" | od -An -c)
 actual_settings=$(od -An -c Ringlock.ini 2>/dev/null)
 ringlock_exit=$(cat ringlock.exit 2>/dev/null || echo none)
@@ -46,7 +56,7 @@ shot=""
 verdict=$({ sed 's/^/C /' client.log; sed 's/^/P /' players.log; } 2>/dev/null | awk \
   -v c="$contact_call" -v s="$stranger_call" -v contact="$contact" -v stranger="$stranger" \
   -v exitcode="$ringlock_exit" -v settings_ok="$([ "$expected_settings" = "$actual_settings" ] && echo 1)" \
-  -v shot="$shot" -v answer="$answer_ms" -v video="$video_ms" -v maximise="$maximise_ms" \
+  -v shot="$shot" -v history_ok="$history_ok" -v answer="$answer_ms" -v video="$video_ms" -v maximise="$maximise_ms" \
   -v minimise="$minimise_ms" -v pause="$pause_ms" -v mute="$mute_ms" '
   function first(key, t) { if (!(key in at)) at[key] = t }
   {
@@ -86,9 +96,10 @@ verdict=$({ sed 's/^/C /' client.log; sed 's/^/P /' players.log; } 2>/dev/null |
     if (last != "PING") bad = bad "; the last command was \"" last "\", not PING"
     if (exitcode != "0") bad = bad "; Ringlock ended with " exitcode
     if (settings_ok != "1") bad = bad "; Ringlock.ini was not written back as loaded"
+    if (history_ok != "1") bad = bad "; the call history does not hold the two calls as they ended"
     if (shot == "") bad = bad "; no screenshot"
     if (bad != "") { print "FAIL " substr(bad, 3); exit }
-    printf "PASS %s answered %.2f s after being recognised, video started %.2f s after it could be, client maximised, players minimised, paused and muted; %s left ringing; Ringlock exited with 0 and wrote its settings\n",
+    printf "PASS %s answered %.2f s after being recognised, video started %.2f s after it could be, client maximised, players minimised, paused and muted; %s left ringing; both calls in the call history; Ringlock exited with 0 and wrote its settings\n",
       contact, (at["<- SET CALL " c " STATUS INPROGRESS"] - at[partner]) / 1000,
       (at["<- ALTER CALL " c " START_VIDEO_SEND"] - at["-> CALL " c " VIDEO_SEND_STATUS AVAILABLE"]) / 1000, stranger
   }')

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/Contract.h"
 #include "tools/harness/Harness.h"
 
 // Ringlock.exe run as a black box, by the tests and the benchmark: a copy of
@@ -24,6 +25,7 @@ public:
     std::wstring settingsPath() const { return m_programFolder + L"\\Ringlock.ini"; }
     void writeSettings(const std::string& bytes) const { WriteFileBytes(settingsPath(), bytes); }
     std::string readSettings() const { return ReadFileBytes(settingsPath()); }
+    std::wstring historyPath() const { return m_programFolder + L"\\Ringlock" + contract::HISTORY_FILE_ENDING; }
 
     // `flags` as CreateProcess takes them: CREATE_SUSPENDED leaves it waiting
     // for child().resume(), so that its start can be timed.

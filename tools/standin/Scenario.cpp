@@ -33,8 +33,11 @@ const StepSyntax STEPS[] = {
     {"foreign", StepKind::Foreign, StepSyntax::Text, 0, 0, false},
     {"mark", StepKind::Mark, StepSyntax::Text, 0, 0, false},
     {"ring", StepKind::Ring, StepSyntax::Word, 0, 2, true},
-    {"finish", StepKind::Finish, StepSyntax::Word, 0, 0, false},
-    {"miss", StepKind::Miss, StepSyntax::Word, 0, 0, false},
+    {"finish", StepKind::Finish, StepSyntax::Word, 0, 1, true},
+    {"miss", StepKind::Miss, StepSyntax::Word, 0, 1, true},
+    {"refuse", StepKind::Refuse, StepSyntax::Word, 0, 1, true},
+    {"cancel", StepKind::Cancel, StepSyntax::Word, 0, 1, true},
+    {"pickup", StepKind::Pickup, StepSyntax::Word, 0, 0, false},
     {"burst", StepKind::Burst, StepSyntax::NoWord, 1, 2, true},
     {"hang", StepKind::Hang, StepSyntax::NoWord, 1, 1, false},
     {"program-exit", StepKind::ProgramExit, StepSyntax::NoWord, 0, 0, false},
@@ -172,7 +175,7 @@ std::string ParseStep(const std::vector<std::string>& words, const std::string& 
                 return keyword + ": '" + words[i] + "' is not a number";
             }
         }
-        step.count = syntax.kind == StepKind::Ring ? 1 : 0;
+        step.count = syntax.firstIsCount ? 1 : 0;
         if (!values.empty()) {
             (syntax.firstIsCount ? step.count : step.number) = values[0];
         }

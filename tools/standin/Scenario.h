@@ -27,8 +27,11 @@ enum class StepKind {
     NoNul,           // text, sent without its NUL
     Foreign,         // text, sent naming another window than the API window
     Ring,            // text = call id, count = ringing lines, number = ms between them
-    Finish,          // text = call id
-    Miss,            // text = call id
+    Finish,          // text = call id, count = the final status's lines
+    Miss,            // the same
+    Refuse,          // the same
+    Cancel,          // the same
+    Pickup,          // text = call id, answered by the client's user
     Burst,           // count = lines, number = ms between them
     Announce,        // status, broadcast as the attach message
     Mark,            // text, written to the transcript

@@ -12,6 +12,20 @@ namespace {
 // How often the timeline looks at what it awaits that nothing announces.
 constexpr DWORD AWAIT_POLL_MS = 5;
 
+const char* FinalStatus(StepKind kind)
+{
+    switch (kind) {
+    case StepKind::Miss:
+        return "MISSED";
+    case StepKind::Refuse:
+        return "REFUSED";
+    case StepKind::Cancel:
+        return "CANCELLED";
+    default:
+        return "FINISHED";
+    }
+}
+
 class Timeline {
 public:
     explicit Timeline(StandinClient& client)
@@ -118,8 +132,13 @@ bool Timeline::runStep(const ScenarioStep& step)
         return true;
     case StepKind::Finish:
     case StepKind::Miss:
+    case StepKind::Refuse:
+    case StepKind::Cancel:
         m_client.endCall(step.text);
-        m_client.notify(call + (step.kind == StepKind::Finish ? "STATUS FINISHED" : "STATUS MISSED"));
+        notifySpaced(step.count, 0, [&call, &step](uint32_t) { return call + "STATUS " + FinalStatus(step.kind); });
+        return true;
+    case StepKind::Pickup:
+        m_client.pickUp(step.text);
         return true;
     case StepKind::Burst:
         notifySpaced(step.count, step.number, BackgroundLine);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <utility>
@@ -16,6 +17,7 @@ constexpr int32_t ATTACH_CONNECTED = 0;
 const char* const CLASS_NAME = "RinglockStandinClient";
 constexpr UINT_PTR QUEUE_TIMER = 1;
 constexpr UINT WM_STANDIN_HANG = WM_APP + 2;
+constexpr UINT WM_STANDIN_PICKUP = WM_APP + 3;
 constexpr DWORD HANG_START_TIMEOUT_MS = 5000;
 constexpr double DURATION_TICK_MS = 1000.0;
 
@@ -102,6 +104,7 @@ struct StandinClient::State {
     void armTimer();
     void sendAttach(HWND app, int32_t status);
     void tick(const std::string& callId, uint32_t seconds, double dueMs);
+    void inProgress(const std::string& callId, double atMs);
     LRESULT notify(const std::string& text, HWND target = nullptr);
     LRESULT sendBlock(const void* data, DWORD cbData, HWND from, HWND target = nullptr) const;
     HWND self() const;
@@ -157,6 +160,13 @@ LRESULT StandinClient::State::handle(HWND hWnd, UINT msg, WPARAM wParam, LPARAM 
         KillTimer(hWnd, QUEUE_TIMER);
         runDue();
         return 0;
+    case WM_STANDIN_PICKUP: {
+        const std::unique_ptr<std::string> callId(reinterpret_cast<std::string*>(lParam));
+        notify("CALL " + *callId + " STATUS INPROGRESS");
+        inProgress(*callId, ClockMs());
+        runDue();
+        return 0;
+    }
     case WM_STANDIN_HANG:
         SetEvent(reinterpret_cast<HANDLE>(lParam));
         Sleep(static_cast<DWORD>(wParam));
@@ -227,35 +237,40 @@ LRESULT StandinClient::State::onCommand(HWND sender, const COPYDATASTRUCT* block
         command.text.assign(data, nul ? static_cast<const char*>(nul) - data : block->cbData);
     }
     transcript.writeAt(command.atMs, "<-", command.text);
-    std::function<void(const ReceivedCommand&)> callback;
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        received.push_back(command);
-        callback = hook;
-        SetEvent(wake);
-    }
+    const std::function<void(const ReceivedCommand&)> callback = locked([this] { return hook; });
     if (callback) {
         callback(command);
     }
-    if (scenario.replies == ScenarioReplies::None) {
-        return 1;
-    }
-    const bool sync = scenario.replies == ScenarioReplies::Sync;
-    const double due = command.atMs + (sync ? 0.0 : scenario.replyDelayMs);
-    for (const std::string& reply : Replies(command.text, scenario.partners)) {
-        if (sync) {
-            notify(reply);
-        } else {
-            schedule(due, [this, reply] { notify(reply); });
+    if (scenario.replies != ScenarioReplies::None) {
+        const bool sync = scenario.replies == ScenarioReplies::Sync;
+        const double due = command.atMs + (sync ? 0.0 : scenario.replyDelayMs);
+        for (const std::string& reply : Replies(command.text, scenario.partners)) {
+            if (sync) {
+                notify(reply);
+            } else {
+                schedule(due, [this, reply] { notify(reply); });
+            }
+        }
+        std::string answered;
+        if (CallIdBetween(command.text, "SET CALL ", " STATUS INPROGRESS", answered)) {
+            inProgress(answered, due);
         }
     }
-    std::string answered;
-    if (CallIdBetween(command.text, "SET CALL ", " STATUS INPROGRESS", answered)) {
-        locked([&] { activeCalls.insert(answered); });
-        tick(answered, 1, due + DURATION_TICK_MS);
+    // Counted as received once replies sent at once have gone, so that a
+    // script that awaits the command finds them handled.
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        received.push_back(command);
+        SetEvent(wake);
     }
     runDue();
     return 1;
+}
+
+void StandinClient::State::inProgress(const std::string& callId, double atMs)
+{
+    locked([&] { activeCalls.insert(callId); });
+    tick(callId, 1, atMs + DURATION_TICK_MS);
 }
 
 // A call's duration, once a second until the call ends.
@@ -436,6 +451,11 @@ void StandinClient::announce(int32_t status)
 {
     m_state->transcript.write(">>", "broadcast attach " + AttachStatusText(status));
     PostMessageA(HWND_BROADCAST, m_state->attachMsg, reinterpret_cast<WPARAM>(apiWindow()), status);
+}
+
+void StandinClient::pickUp(const std::string& callId)
+{
+    PostMessageA(apiWindow(), WM_STANDIN_PICKUP, 0, reinterpret_cast<LPARAM>(new std::string(callId)));
 }
 
 void StandinClient::endCall(const std::string& callId)

@@ -45,7 +45,8 @@ public:
 
     // Ignore discover broadcasts from windows of other processes.
     void acceptDiscoverOnlyFrom(DWORD processId);
-    // Called on the stand-in's thread for every command, before any reply.
+    // Called on the stand-in's thread for every command, before any reply;
+    // commands() holds a command once replies sent at once have gone.
     void setCommandHook(std::function<void(const ReceivedCommand&)> hook);
 
     HWND apiWindow() const;  // named in every attach message and notification
@@ -69,6 +70,9 @@ public:
     // Broadcasts an attach message with `status`, as the client announces
     // that its API has become available.
     void announce(int32_t status);
+    // The client's user answers the call: it is in progress, and its
+    // duration is sent from now on, as for a call answered by command.
+    void pickUp(const std::string& callId);
     // The call's duration is no longer sent.
     void endCall(const std::string& callId);
     // The window's thread takes no messages for `ms`;
