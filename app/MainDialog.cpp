@@ -6,6 +6,7 @@
 #include "answer/Engine.h"
 #include "answer/Media.h"
 #include "app/Entry.h"
+#include "app/KeepAwake.h"
 #include "app/LogView.h"
 #include "app/StartWithWindows.h"
 #include "app/TrayIcon.h"
@@ -73,6 +74,8 @@ BOOL OnInitDialog(HWND hDlg)
     // missed.
     g_taskbarCreated = RegisterWindowMessageA(TASKBAR_CREATED_MESSAGE);
     AllowFromLowerIntegrity(hDlg, g_taskbarCreated);
+    // The tip says whether the PC may sleep.
+    StartKeepingAwake();
     AddTrayIcon(icon);
     // A search that could not go out would otherwise read as a client that
     // does not run.
@@ -86,6 +89,7 @@ BOOL OnInitDialog(HWND hDlg)
 void OnClose(HWND hDlg)
 {
     RecordEndOfAllCalls();
+    StopKeepingAwake();
     g_app.skype.ping();
     RemoveTrayIcon();
     EndDialog(hDlg, 0);
@@ -207,6 +211,9 @@ INT_PTR OnCommand(HWND hDlg, WORD id)
     case IDM_CALL_HISTORY:
         OpenCallHistory();
         return TRUE;
+    case IDM_KEEP_AWAKE:
+        ToggleKeepAwake();
+        return TRUE;
     case IDC_SEND:
         SendTypedCommand(hDlg);
         return TRUE;
@@ -270,6 +277,12 @@ void OnLinkState(LinkState state)
     }
 }
 
+// The screen stays on from the program's answer to the end of that call.
+void FollowAnsweredCalls()
+{
+    KeepScreenOn(RinglockAnsweredCallOpen());
+}
+
 void OnTrayNotify(LPARAM mouseMessage)
 {
     if (mouseMessage == WM_LBUTTONDBLCLK) {
@@ -327,12 +340,15 @@ INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
         return FALSE;
     case WM_TIMER:
         OnTimer(wParam);
+        FollowAnsweredCalls();
         return FALSE;
     case WM_LINK_TEXT:
         OnLinkText(wParam, lParam);
+        FollowAnsweredCalls();
         return FALSE;
     case WM_LINK_STATE:
         OnLinkState(static_cast<LinkState>(wParam));
+        FollowAnsweredCalls();
         return FALSE;
     case WM_HISTORY_NOT_OPENED:
         OnHistoryNotOpened(static_cast<DWORD>(wParam));

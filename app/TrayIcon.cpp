@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "app/KeepAwake.h"
 #include "app/LogView.h"
 #include "app/StartWithWindows.h"
 #include "res/resource.h"
@@ -24,6 +25,7 @@ HMENU BuildTrayMenu()
     AppendMenuA(menu, MF_STRING, IDM_CALL_HISTORY, "Call &history");
     AppendMenuA(menu, MF_STRING | (StartsWithWindows() ? MF_CHECKED : MF_UNCHECKED), IDM_START_WITH_WINDOWS,
                 "Start with &Windows");
+    AppendMenuA(menu, MF_STRING | (KeepsAwake() ? MF_CHECKED : MF_UNCHECKED), IDM_KEEP_AWAKE, "Keep this PC &awake");
     AppendMenuA(menu, MF_STRING, IDM_EXIT, "&Exit");
     return menu;
 }
@@ -40,7 +42,7 @@ const char* TipFor(LinkState state)
     case LinkState::NotSignedIn:
         return TIP_NOT_SIGNED_IN;
     case LinkState::Attached:
-        return TIP_ANSWERING;
+        return KeepsAwake() ? TIP_ANSWERING : TIP_ANSWERING_MAY_SLEEP;
     case LinkState::NotResponding:
         return TIP_NOT_RESPONDING;
     case LinkState::CommandsRefused:

@@ -14,6 +14,7 @@ constexpr WORD IDM_RESTORE = 303;
 constexpr WORD IDM_EXIT = 304;
 constexpr WORD IDM_START_WITH_WINDOWS = 305;
 constexpr WORD IDM_CALL_HISTORY = 306;
+constexpr WORD IDM_KEEP_AWAKE = 307;
 
 // At logon the taskbar may exist but be too busy to take the icon (the add
 // then fails after some seconds): it is added again this often, this many
@@ -34,6 +35,7 @@ constexpr char TIP_WAITING[] = "Ringlock - waiting for Skype to allow access";
 constexpr char TIP_REFUSED[] = "Ringlock - Skype refused access";
 constexpr char TIP_NOT_SIGNED_IN[] = "Ringlock - Skype is not signed in";
 constexpr char TIP_ANSWERING[] = "Ringlock - answering calls";
+constexpr char TIP_ANSWERING_MAY_SLEEP[] = "Ringlock - answering calls, but this PC may sleep";
 constexpr char TIP_NOT_RESPONDING[] = "Ringlock - Skype is not responding";
 constexpr char TIP_HIGHER_RIGHTS[] = "Ringlock - Skype runs with higher rights";
 constexpr char TRAY_NOT_RETRIED_TEXT[] =

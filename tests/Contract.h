@@ -125,4 +125,20 @@ CONTRACT(HISTORY_WRITE_FAILED_TEXT, "Could not write the call history ")
 CONTRACT(HISTORY_FOREIGN_TEXT, "the file is not Ringlock's call history")
 CONTRACT(HISTORY_OPEN_FAILED_TEXT, "Could not open the call history ")
 
+// Keeping the PC answering: the choice, stored only when unchecked, as the
+// value 0 under the current user's key; the reason a power request gives;
+// the log's lines when the choice cannot be stored (then why) and, once, when
+// Windows refuses a power request (then why, then what is done instead); the
+// tip when calls are answered but the PC may sleep; what Windows starts the
+// program with again after a crash, a hang or an update restart.
+CONTRACT(KEEP_AWAKE_KEY, "Software\\Ringlock")
+CONTRACT(KEEP_AWAKE_VALUE, "KeepAwake")
+CONTRACT(POWER_REQUEST_REASON, L"Ringlock answers calls from your contacts")
+CONTRACT(KEEP_AWAKE_FAILED_TEXT, "Could not change \"Keep this PC awake\": ")
+CONTRACT(POWER_REFUSED_TEXT, "Windows refused Ringlock's power request: ")
+CONTRACT(POWER_KEPT_OTHERWISE_TEXT, "; the older way is used instead")
+CONTRACT(POWER_NOT_KEPT_TEXT, "; the PC may sleep")
+CONTRACT(TIP_ANSWERING_MAY_SLEEP, "Ringlock - answering calls, but this PC may sleep")
+CONTRACT(RESTART_COMMAND_LINE, L"-m")
+
 #endif

@@ -1,6 +1,7 @@
 #include "tests/blackbox/BlackBox.h"
 
 #include <commctrl.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -276,6 +277,71 @@ std::shared_ptr<void> FullDiskAt(const std::wstring& path)
     });
 }
 
+std::vector<TaskbarCall> CallsTo(const Run& run, bool (*keep)(const TaskbarCall&))
+{
+    std::vector<TaskbarCall> kept = run.taskbar->calls();
+    kept.erase(std::remove_if(kept.begin(), kept.end(), [keep](const TaskbarCall& call) { return !keep(call); }),
+               kept.end());
+    return kept;
+}
+
+void PutTaskbarInFront(Run& run)
+{
+    run.taskbar = std::make_unique<TaskbarStandin>();
+    ASSERT_TRUE(run.taskbar->start());
+}
+
+std::shared_ptr<void> LockKey(const std::wstring& path)
+{
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr, &key, nullptr);
+    auto saved = std::make_shared<std::vector<BYTE>>(4096);
+    DWORD size = static_cast<DWORD>(saved->size());
+    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, saved->data(), &size);
+    PSECURITY_DESCRIPTOR readOnly = nullptr;
+    ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly, nullptr);
+    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, readOnly), ERROR_SUCCESS);
+    LocalFree(readOnly);
+    return std::shared_ptr<void>(key, [saved](void* locked) {
+        RegSetKeySecurity(static_cast<HKEY>(locked), DACL_SECURITY_INFORMATION, saved->data());
+        RegCloseKey(static_cast<HKEY>(locked));
+    });
+}
+
+std::vector<std::string> Tips(const Run& run)
+{
+    std::vector<std::string> tips;
+    for (const TaskbarCall& call : CallsTo(run, [](const TaskbarCall& call) { return !call.tip.empty(); })) {
+        if (tips.empty() || tips.back() != call.tip) {
+            tips.push_back(call.tip);
+        }
+    }
+    return tips;
+}
+
+std::vector<std::string> Run::linesBeginning(const std::string& beginning) const
+{
+    std::vector<std::string> found;
+    for (const std::string& line : ring.logLines()) {
+        if (line.rfind(beginning, 0) == 0) {
+            found.push_back(line);
+        }
+    }
+    return found;
+}
+
+void Run::awaitLogBeginning(const std::string& beginning, const std::string& ending) const
+{
+    ASSERT_TRUE(WaitUntil([&] {
+        for (const std::string& line : linesBeginning(beginning)) {
+            if (line.size() >= ending.size() && line.compare(line.size() - ending.size(), ending.size(), ending) == 0) {
+                return true;
+            }
+        }
+        return false;
+    }, STEP_MS)) << beginning << "..." << ending;
+}
+
 std::string LocalTimeText()
 {
     SYSTEMTIME now{};
@@ -284,6 +350,62 @@ std::string LocalTimeText()
     std::snprintf(text, sizeof(text), "%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
                   now.wMinute, now.wSecond);
     return text;
+}
+
+// The functions whose calls a traced row sees: those that ask Windows to keep
+// the PC awake or its screen on, and the restart registration, which only
+// Windows carries out.
+constexpr wchar_t TRACED_FUNCTIONS[] =
+    L"PowerCreateRequest;PowerSetRequest;PowerClearRequest;SetThreadExecutionState;RegisterApplicationRestart";
+
+// Wine traces a program's calls to its standard error, which only the Unix
+// shell that starts it can send to a file: Ringlock is started by the shell,
+// with the trace asked for in its environment, and taken on once it shows.
+void Run::startTraced(const std::string& arguments)
+{
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\Debug", L"RelayInclude", REG_SZ, TRACED_FUNCTIONS,
+                    sizeof(TRACED_FUNCTIONS));
+    tracePath = Widen(ring.folder()) + L"\\trace.log";
+    std::wstring environment;
+    const LPWCH inherited = GetEnvironmentStringsW();
+    for (const wchar_t* variable = inherited; *variable != L'\0'; variable += lstrlenW(variable) + 1) {
+        if (wcsncmp(variable, L"WINEDEBUG=", 10) != 0) {
+            environment += variable + std::wstring(1, L'\0');
+        }
+    }
+    FreeEnvironmentStringsW(inherited);
+    environment += L"WINEDEBUG=+timestamp,+pid,+relay" + std::wstring(1, L'\0');
+    environment += L"RINGLOCK_TRACE=" + UnixName(tracePath) + std::wstring(1, L'\0');
+    const std::wstring loader = sizeof(void*) == 8 ? L"/usr/lib/wine/wine64" : L"/usr/lib/wine/wine";
+    ChildProcess shell;
+    ASSERT_TRUE(shell.start(L"Z:\\bin\\sh",
+                            L"-c \"exec \\\"$0\\\" \\\"$@\\\" 2>\\\"$RINGLOCK_TRACE\\\"\" " + loader + L" \""
+                                + ring.exePath() + L"\" " + Widen(arguments),
+                            L"", 0, environment));
+    ASSERT_TRUE(ring.adoptStarted(STEP_MS));
+}
+
+// A line of the trace: "<s.ms>:<process>:<thread>:Call <DLL>.<function>(<arguments>) ret=<address>".
+std::vector<TracedCall> Run::traced(const std::string& function) const
+{
+    // The trace's times are the tick count's.
+    const double clockOffsetMs = ClockMs() - static_cast<double>(GetTickCount64());
+    std::vector<TracedCall> calls;
+    const std::string wanted = "." + function + "(";
+    for (const std::string& line : Split(ReadFileBytes(tracePath), "\n")) {
+        unsigned seconds = 0;
+        unsigned ms = 0;
+        unsigned process = 0;
+        const size_t call = line.find(":Call ");
+        const size_t name = line.find(wanted);
+        const size_t end = line.rfind(") ret=");
+        if (std::sscanf(line.c_str(), "%u.%u:%x:", &seconds, &ms, &process) == 3 && process == ring.processId()
+            && call != std::string::npos && name != std::string::npos && name < end && end != std::string::npos) {
+            const size_t from = name + wanted.size();
+            calls.push_back({seconds * 1000.0 + ms + clockOffsetMs, line.substr(from, end - from)});
+        }
+    }
+    return calls;
 }
 
 void Run::awaitCommand(const std::string& text) const
@@ -451,7 +573,13 @@ void Play(const Row& row)
         given.before(run);
     }
     run.startedAt = LocalTimeText();
-    ASSERT_TRUE(run.ring.start(given.arguments));
+    if (given.traced) {
+        run.startTraced(given.arguments);
+    } else if (given.startedTwiceAtOnce) {
+        EXPECT_EQ(run.ring.startTwice(given.arguments), 0) << "one start hands over and ends";
+    } else {
+        ASSERT_TRUE(run.ring.start(given.arguments));
+    }
     ASSERT_NE(run.ring.waitForDialog(STEP_MS), nullptr);
     // The last news an attaching client pushes; REPLYING_AT_ONCE begins alike.
     if (row.client.rfind(ATTACHED, 0) == 0) {

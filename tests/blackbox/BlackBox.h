@@ -92,6 +92,13 @@ private:
 
 class Run;
 
+// One call Ringlock made of a function traced: when, on the common clock, and
+// its arguments as Wine's trace writes them.
+struct TracedCall {
+    double atMs;
+    std::string arguments;
+};
+
 // `to` happened `ms` after `from`, never early, at most `late` late: each the
 // first line "<tag> <text>" of the client's or the players' transcript.
 struct Delay {
@@ -119,6 +126,8 @@ struct Given {
     std::wstring programFolder = {};           // Ringlock.exe's own folder inside the row's
     std::string clientProgram = {};            // none: the stand-in client of this build
     std::function<void(Run&)> before = {};     // just before Ringlock.exe starts
+    bool traced = false;                       // its calls of the power functions traced by Wine
+    bool startedTwiceAtOnce = false;           // two starts at the same moment; one must hand over
 };
 
 // What the row's scenario leaves behind, beyond what the runner checks.
@@ -162,6 +171,16 @@ std::shared_ptr<void> Hold(const std::wstring& path, DWORD share = 0);
 void HoldFor(const std::wstring& path, DWORD ms, DWORD share = 0);
 // Held for a third of the time a save waits for a held file, as scanners do.
 constexpr DWORD BRIEFLY_MS = contract::LOCK_WAIT_MS / 3;
+// A taskbar in front of Wine's, which refuses the icon until told to take it.
+void PutTaskbarInFront(Run& run);
+// The calls the taskbar stand-in had that `keep` keeps.
+std::vector<TaskbarCall> CallsTo(const Run& run, bool (*keep)(const TaskbarCall&));
+// The icon's tips in the order they were given, each once.
+std::vector<std::string> Tips(const Run& run);
+// A key of the current user's, made if missing, as a policy may have it,
+// which everyone may read and nobody may change, until the result goes; then
+// as it was.
+std::shared_ptr<void> LockKey(const std::wstring& path);
 // The local time as the call history writes it, YYYY-MM-DD HH:MM:SS.
 std::string LocalTimeText();
 
@@ -176,6 +195,7 @@ public:
     StandinProcess players;
     std::vector<std::string> log;  // the log's rows when Ringlock was last asked to exit
     std::string startedAt;         // LocalTimeText() before Ringlock started
+    std::wstring tracePath;        // where Wine traces Ringlock's calls, when the row traces them
     std::shared_ptr<void> held;
     std::unique_ptr<TaskbarStandin> taskbar;
 
@@ -183,6 +203,9 @@ public:
     bool visible() const { return IsWindowVisible(ring.dialog()) != FALSE; }
     void awaitCommand(const std::string& text) const;
     void awaitLog(const std::string& line) const;
+    // The log's lines that begin so; a line that begins and ends so, within a step.
+    std::vector<std::string> linesBeginning(const std::string& beginning) const;
+    void awaitLogBeginning(const std::string& beginning, const std::string& ending) const;
     void awaitVisible(bool shown) const;
     void send(const std::string& command) const;  // typed into the box (UTF-8) key by key, then Send clicked
     void post(UINT msg, WPARAM wParam, LPARAM lParam) const { PostMessageA(ring.dialog(), msg, wParam, lParam); }
@@ -214,6 +237,9 @@ public:
     // first show that message box, and the settings file is not checked.
     void exit(const char* boxText = nullptr, bool throughMenu = false);
     bool exitAsked() const { return m_exitAsked; }
+    // Ringlock's calls of `function` so far, in order.
+    std::vector<TracedCall> traced(const std::string& function) const;
+    void startTraced(const std::string& arguments);
     const std::string& writtenAtExit() const { return m_writtenAtExit; }
 
 private:

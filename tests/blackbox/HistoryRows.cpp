@@ -58,29 +58,18 @@ void ExpectTrimmed(const std::string& written, const std::string& grown, size_t 
     EXPECT_GT(kept.size(), HISTORY_KEPT_BYTES - 100);
 }
 
-std::vector<std::string> LinesBeginning(const Run& run, const std::string& beginning)
-{
-    std::vector<std::string> found;
-    for (const std::string& line : run.ring.logLines()) {
-        if (line.rfind(beginning, 0) == 0) {
-            found.push_back(line);
-        }
-    }
-    return found;
-}
-
 // The one line that says the history could not be written, and why.
 void ExpectSaidOnce(const Run& run, const std::string& why)
 {
     const std::string path = run.ring.folder() + "\\Ringlock calls.txt";
-    EXPECT_EQ(LinesBeginning(run, HISTORY_WRITE_FAILED_TEXT),
+    EXPECT_EQ(run.linesBeginning(HISTORY_WRITE_FAILED_TEXT),
               std::vector<std::string>{HISTORY_WRITE_FAILED_TEXT + path + " (" + why + ")"});
 }
 
 // Said `times`, each run of failures once; why, as the log ends each line.
 void ExpectSaidBecause(const Run& run, DWORD error, size_t times = 1)
 {
-    const std::vector<std::string> said = LinesBeginning(run, HISTORY_WRITE_FAILED_TEXT);
+    const std::vector<std::string> said = run.linesBeginning(HISTORY_WRITE_FAILED_TEXT);
     ASSERT_EQ(said.size(), times) << ::testing::PrintToString(run.ring.logLines());
     const std::string ending = "(error " + std::to_string(error) + "))";
     for (const std::string& line : said) {
@@ -133,7 +122,7 @@ void OpenedFromTheTray(Run& run)
 {
     run.held = TextFilesOpenAs(L"Ringlock.NoSuchProgram");
     run.chooseFromTrayMenu('h');
-    EXPECT_TRUE(WaitUntil([&] { return !LinesBeginning(run, HISTORY_OPEN_FAILED_TEXT).empty(); }, STEP_MS))
+    EXPECT_TRUE(WaitUntil([&] { return !run.linesBeginning(HISTORY_OPEN_FAILED_TEXT).empty(); }, STEP_MS))
         << "no program opens it: said";
     EXPECT_EQ(ReadFileBytes(run.ring.historyPath()), HEADER) << "begun with its header";
     run.held.reset();
@@ -143,7 +132,7 @@ void OpenedFromTheTray(Run& run)
     EXPECT_NE(editor, nullptr) << "an editor shows the history";
     run.held.reset();
     PostMessageA(editor, WM_CLOSE, 0, 0);
-    EXPECT_EQ(LinesBeginning(run, HISTORY_OPEN_FAILED_TEXT).size(), 1u);
+    EXPECT_EQ(run.linesBeginning(HISTORY_OPEN_FAILED_TEXT).size(), 1u);
 }
 
 const Row HISTORY_ROWS[] = {
@@ -209,7 +198,7 @@ const Row HISTORY_ROWS[] = {
                   + RingAndRecognise("302") + "miss 302\nmark 302 ended\n",
         .act = [](Run& run) {
             ASSERT_TRUE(run.client.waitFor("==", "301 ended", 3 * STEP_MS));
-            EXPECT_TRUE(WaitUntil([&] { return !LinesBeginning(run, HISTORY_WRITE_FAILED_TEXT).empty(); }, STEP_MS));
+            EXPECT_TRUE(WaitUntil([&] { return !run.linesBeginning(HISTORY_WRITE_FAILED_TEXT).empty(); }, STEP_MS));
             ExpectSaidBecause(run, ERROR_DISK_FULL);
             EXPECT_TRUE(ReadFileBytes(run.ring.historyPath()) == GrownHistory()) << "a failed trim changes nothing";
             run.held.reset();
@@ -298,7 +287,7 @@ const Row HISTORY_ROWS[] = {
             ASSERT_TRUE(run.client.waitFor("==", "missed", STEP_MS));
             EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(run.ring.historyPath()).find("\tbob\t") != std::string::npos; },
                                   static_cast<DWORD>(LOCK_WAIT_MS + LATE_MS)));
-            EXPECT_TRUE(LinesBeginning(run, HISTORY_WRITE_FAILED_TEXT).empty());
+            EXPECT_TRUE(run.linesBeginning(HISTORY_WRITE_FAILED_TEXT).empty());
         },
         .expect = {.commands = {"GET CALL 701 PARTNER_HANDLE"}, .history = {{{"bob", false, "missed"}}}},
     },

@@ -199,21 +199,6 @@ void Layout(Run& run)
     EXPECT_EQ(placed.bottom - placed.top, height);
 }
 
-std::vector<TaskbarCall> CallsTo(const Run& run, bool (*keep)(const TaskbarCall&))
-{
-    std::vector<TaskbarCall> kept = run.taskbar->calls();
-    kept.erase(std::remove_if(kept.begin(), kept.end(), [keep](const TaskbarCall& call) { return !keep(call); }),
-               kept.end());
-    return kept;
-}
-
-// A taskbar in front of Wine's, which refuses the icon until told to take it.
-void PutTaskbarInFront(Run& run)
-{
-    run.taskbar = std::make_unique<TaskbarStandin>();
-    ASSERT_TRUE(run.taskbar->start());
-}
-
 // At logon the taskbar may refuse the icon for a while; the dialog is hidden
 // to the tray meanwhile, as a start with -m would leave it.
 void TaskbarNotReady(Run& run)
@@ -251,25 +236,6 @@ void DeleteRunValue(Run&)
     RegDeleteKeyValueW(HKEY_CURRENT_USER, Widen(RUN_KEY).c_str(), VALUE_NAME);
 }
 
-// The Run key as a policy may have it, which everyone may read and nobody may
-// change, until the result goes; then as it was.
-std::shared_ptr<void> LockRunKey()
-{
-    HKEY key = nullptr;
-    RegOpenKeyExW(HKEY_CURRENT_USER, Widen(RUN_KEY).c_str(), 0, READ_CONTROL | WRITE_DAC, &key);
-    auto saved = std::make_shared<std::vector<BYTE>>(4096);
-    DWORD size = static_cast<DWORD>(saved->size());
-    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, saved->data(), &size);
-    PSECURITY_DESCRIPTOR readOnly = nullptr;
-    ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly, nullptr);
-    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, readOnly), ERROR_SUCCESS);
-    LocalFree(readOnly);
-    return std::shared_ptr<void>(key, [saved](void* locked) {
-        RegSetKeySecurity(static_cast<HKEY>(locked), DACL_SECURITY_INFORMATION, saved->data());
-        RegCloseKey(static_cast<HKEY>(locked));
-    });
-}
-
 // Each choice of the item does what its check mark, read from the registry
 // as the menu opens, promises: put on, or taken off.
 void StartWithWindows(Run& run)
@@ -288,30 +254,11 @@ void StartWithWindows(Run& run)
     run.chooseFromTrayMenu('w');
     EXPECT_TRUE(holds(L"")) << "taken off";
     {
-        const std::shared_ptr<void> locked = LockRunKey();
+        const std::shared_ptr<void> locked = LockKey(Widen(RUN_KEY));
         run.chooseFromTrayMenu('w');
-        EXPECT_TRUE(WaitUntil([&] {
-            for (const std::string& line : run.ring.logLines()) {
-                if (line.rfind(START_WITH_WINDOWS_FAILED_TEXT, 0) == 0 && line.find("(error 5)") != std::string::npos) {
-                    return true;
-                }
-            }
-            return false;
-        }, STEP_MS)) << "the refusal is said";
+        run.awaitLogBeginning(START_WITH_WINDOWS_FAILED_TEXT, "(error 5)");
     }
     EXPECT_EQ(RunValue(), L"") << "and nothing changed";
-}
-
-// Tips in the order they were given, each once.
-std::vector<std::string> Tips(const Run& run)
-{
-    std::vector<std::string> tips;
-    for (const TaskbarCall& call : CallsTo(run, [](const TaskbarCall& call) { return !call.tip.empty(); })) {
-        if (tips.empty() || tips.back() != call.tip) {
-            tips.push_back(call.tip);
-        }
-    }
-    return tips;
 }
 
 // The client puts the link in each of its states in turn, each once the

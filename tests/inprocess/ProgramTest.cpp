@@ -9,6 +9,7 @@
 
 #include "answer/Engine.h"
 #include "answer/Media.h"
+#include "app/KeepAwake.h"
 #include "app/LogView.h"
 #include "app/MainDialog.h"
 #include "app/StartWithWindows.h"

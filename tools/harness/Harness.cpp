@@ -112,13 +112,24 @@ std::string ProgramFolder()
 }
 
 bool ChildProcess::start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder,
-                         DWORD flags)
+                         DWORD flags, const std::wstring& environment)
 {
     std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+    std::wstring block = environment;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    return CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, flags, nullptr,
+    return CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                          flags | (block.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT), block.empty() ? nullptr : &block[0],
                           folder.empty() ? nullptr : folder.c_str(), &startup, &m_process) != FALSE;
+}
+
+bool ChildProcess::adopt(DWORD processId)
+{
+    end();
+    m_process.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE,
+                                     processId);
+    m_process.dwProcessId = processId;
+    return m_process.hProcess != nullptr;
 }
 
 bool ChildProcess::running() const

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // What the tests, the benchmark and the stand-ins share to run programs and
@@ -39,8 +40,13 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     // `flags` as CreateProcess takes them: CREATE_SUSPENDED leaves it waiting
-    // for resume(), so that its start can be timed.
-    bool start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder, DWORD flags = 0);
+    // for resume(), so that its start can be timed. `environment`: a block of
+    // NUL-terminated variables; none, this process's.
+    bool start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder, DWORD flags = 0,
+               const std::wstring& environment = {});
+    // A process started otherwise, from now on ended and waited for here.
+    bool adopt(DWORD processId);
+    void swap(ChildProcess& other) { std::swap(m_process, other.m_process); }
     void resume() const { ResumeThread(m_process.hThread); }
     bool running() const;
     // The exit code, or -1 when it still runs after `timeoutMs`.

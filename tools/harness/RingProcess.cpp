@@ -3,6 +3,13 @@
 #include "res/resource.h"
 #include "tests/Contract.h"
 
+namespace {
+
+// How long the start that finds another may take to hand over and end.
+constexpr DWORD HAND_OVER_MS = 15000;
+
+}  // namespace
+
 RingProcess::RingProcess(const std::wstring& programFolder)
     : m_programFolder(Widen(m_folder.path()) + (programFolder.empty() ? L"" : L"\\" + programFolder))
 {
@@ -22,6 +29,33 @@ int RingProcess::runSecondInstance(const std::string& arguments, DWORD timeoutMs
         return -1;
     }
     return second.waitForExit(timeoutMs);
+}
+
+int RingProcess::startTwice(const std::string& arguments)
+{
+    ChildProcess other;
+    if (!start(arguments, CREATE_SUSPENDED)
+        || !other.start(exePath(), Widen(arguments), m_programFolder, CREATE_SUSPENDED)) {
+        return -1;
+    }
+    m_child.resume();
+    other.resume();
+    const HANDLE both[2] = {m_child.handle(), other.handle()};
+    if (WaitForMultipleObjects(2, both, FALSE, HAND_OVER_MS) == WAIT_OBJECT_0) {
+        m_child.swap(other);
+    }
+    return other.waitForExit(0);
+}
+
+bool RingProcess::adoptStarted(DWORD timeoutMs)
+{
+    HWND dialog = nullptr;
+    WaitUntil([&dialog] {
+        dialog = FindWindowA(contract::MAIN_DIALOG_CLASS, contract::MAIN_DIALOG_TITLE);
+        return dialog != nullptr;
+    }, timeoutMs);
+    DWORD processId = 0;
+    return dialog != nullptr && GetWindowThreadProcessId(dialog, &processId) != 0 && m_child.adopt(processId);
 }
 
 HWND RingProcess::waitForDialog(DWORD timeoutMs)

@@ -32,6 +32,12 @@ public:
     bool start(const std::string& arguments = std::string(), DWORD flags = 0);
     // Starts another process of the same copy; returns its exit code, or -1.
     int runSecondInstance(const std::string& arguments, DWORD timeoutMs) const;
+    // Starts two processes of the copy at the same moment; the one that runs
+    // on is this one's, and the other's exit code is returned (-1 when both
+    // run on).
+    int startTwice(const std::string& arguments);
+    // Takes on the copy that another program started, once its dialog shows.
+    bool adoptStarted(DWORD timeoutMs);
     HWND waitForDialog(DWORD timeoutMs);
     HWND dialog() const { return m_dialog; }
     HWND dialogItem(int id) const { return GetDlgItem(m_dialog, id); }
