@@ -97,20 +97,23 @@ std::shared_ptr<void> TextFilesOpenAs(const wchar_t* type)
     });
 }
 
+BOOL CALLBACK FindEditor(HWND window, LPARAM found)
+{
+    wchar_t title[256] = {};
+    GetWindowTextW(window, title, ARRAYSIZE(title));
+    if (IsWindowVisible(window) && wcsstr(title, L"Ringlock calls") != nullptr) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // A window of any program whose title names the history.
 HWND EditorWindow(DWORD timeoutMs)
 {
     HWND found = nullptr;
     WaitUntil([&found] {
-        EnumWindows([](HWND window, LPARAM param) {
-            wchar_t title[256] = {};
-            GetWindowTextW(window, title, ARRAYSIZE(title));
-            if (IsWindowVisible(window) && wcsstr(title, L"Ringlock calls") != nullptr) {
-                *reinterpret_cast<HWND*>(param) = window;
-                return FALSE;
-            }
-            return TRUE;
-        }, reinterpret_cast<LPARAM>(&found));
+        EnumWindows(FindEditor, reinterpret_cast<LPARAM>(&found));
         return found != nullptr;
     }, timeoutMs);
     return found;

@@ -127,18 +127,21 @@ void StoredUnchecked(Run& run)
     run.held = std::shared_ptr<void>(nullptr, [](void*) { RegDeleteKeyValueA(HKEY_CURRENT_USER, KEEP_AWAKE_KEY, KEEP_AWAKE_VALUE); });
 }
 
+BOOL CALLBACK CountRinglockDialog(HWND window, LPARAM count)
+{
+    char name[64] = {};
+    char title[64] = {};
+    GetClassNameA(window, name, sizeof(name));
+    GetWindowTextA(window, title, sizeof(title));
+    *reinterpret_cast<int*>(count) += lstrcmpA(name, MAIN_DIALOG_CLASS) == 0 && lstrcmpA(title, MAIN_DIALOG_TITLE) == 0;
+    return TRUE;
+}
+
 // Only two dialogs called so would be two programs.
 int RinglockDialogs()
 {
     int count = 0;
-    EnumWindows([](HWND window, LPARAM param) {
-        char name[64] = {};
-        char title[64] = {};
-        GetClassNameA(window, name, sizeof(name));
-        GetWindowTextA(window, title, sizeof(title));
-        *reinterpret_cast<int*>(param) += lstrcmpA(name, MAIN_DIALOG_CLASS) == 0 && lstrcmpA(title, MAIN_DIALOG_TITLE) == 0;
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&count));
+    EnumWindows(CountRinglockDialog, reinterpret_cast<LPARAM>(&count));
     return count;
 }
 
