@@ -14,58 +14,6 @@
 const char* const ATTACHED = "attach connected\n";
 const char* const REPLYING_AT_ONCE = "attach connected\nreplies sync\n";
 
-bool StandinProcess::startClient(const std::string& folder, const std::string& scenario, const std::string& program,
-                                 const std::string& name)
-{
-    const std::string scenarioPath = folder + "\\" + name + ".scenario";
-    WriteFileBytes(Widen(scenarioPath), scenario);
-    return start(program.empty() ? ProgramFolder() + "\\standin_client.exe" : program, "\"" + scenarioPath + "\"",
-                 folder, folder + "\\" + name + ".log");
-}
-
-bool StandinProcess::startPlayers(const std::string& folder, const std::string& arguments)
-{
-    return start(ProgramFolder() + "\\standin_players.exe", arguments, folder, folder + "\\players.log");
-}
-
-bool StandinProcess::start(const std::string& exe, const std::string& arguments, const std::string& folder,
-                           const std::string& transcript)
-{
-    m_transcript = transcript;
-    if (!m_process.start(Widen(exe), Widen(arguments + " \"" + transcript + "\""), Widen(folder))) {
-        return false;
-    }
-    return WaitUntil([this] {
-        const std::vector<TranscriptLine> first = lines();
-        return !first.empty() && first[0].tag == "==" && first[0].text.compare(0, 5, "ready") == 0;
-    }, 15000);
-}
-
-std::vector<std::string> StandinProcess::texts(const std::string& tag) const
-{
-    std::vector<std::string> found;
-    for (const TranscriptLine& line : lines()) {
-        if (line.tag == tag) {
-            found.push_back(line.text);
-        }
-    }
-    return found;
-}
-
-double StandinProcess::timeOf(const std::string& tag, const char* text) const
-{
-    const std::vector<TranscriptLine> all = lines();
-    const auto line = std::find_if(all.begin(), all.end(), [&](const TranscriptLine& candidate) {
-        return candidate.tag == tag && candidate.text == text;
-    });
-    return line == all.end() ? -1.0 : line->atMs;
-}
-
-bool StandinProcess::waitFor(const std::string& tag, const std::string& text, DWORD timeoutMs) const
-{
-    return WaitUntil([&] { return timeOf(tag, text.c_str()) >= 0.0; }, timeoutMs);
-}
-
 namespace {
 
 constexpr char MENU_CLASS[] = "#32768";
@@ -223,37 +171,6 @@ std::wstring EditText(HWND edit)
     return text;
 }
 
-namespace {
-
-std::wstring UnixName(const std::wstring& path)
-{
-    using Call = char*(CDECL*)(const wchar_t*);
-    const auto call = reinterpret_cast<Call>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    EXPECT_NE(call, nullptr) << "Wine's own call for a file's Unix name";
-    char* name = call != nullptr ? call(path.c_str()) : nullptr;
-    const std::wstring wide = name != nullptr ? Widen(name, CP_UTF8) : std::wstring();
-    HeapFree(GetProcessHeap(), 0, name);
-    return wide;
-}
-
-// A Unix program of /bin; its process cannot be waited for, so the caller
-// waits for what it does.
-void RunUnix(const wchar_t* program, const std::wstring& arguments)
-{
-    ChildProcess unix;
-    EXPECT_TRUE(unix.start(std::wstring(L"Z:\\bin\\") + program, arguments, L"")) << program;
-}
-
-// Such a file has no attributes, but it opens.
-bool Opens(const std::wstring& path)
-{
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    return file != INVALID_HANDLE_VALUE && CloseHandle(file);
-}
-
-}  // namespace
-
 std::shared_ptr<void> Hold(const std::wstring& path, DWORD share)
 {
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -264,25 +181,6 @@ std::shared_ptr<void> Hold(const std::wstring& path, DWORD share)
 void HoldFor(const std::wstring& path, DWORD ms, DWORD share)
 {
     std::thread([held = Hold(path, share), ms] { Sleep(ms); }).detach();
-}
-
-std::shared_ptr<void> FullDiskAt(const std::wstring& path)
-{
-    const std::wstring name = L"\"" + UnixName(path) + L"\"";
-    RunUnix(L"ln", L"-sf /dev/full " + name);
-    EXPECT_TRUE(WaitUntil([&] { return Opens(path); }, STEP_MS)) << "the full disk is in place";
-    return std::shared_ptr<void>(nullptr, [path, name](void*) {
-        RunUnix(L"rm", L"-f " + name);
-        EXPECT_TRUE(WaitUntil([&] { return !Opens(path); }, STEP_MS)) << "the full disk is gone";
-    });
-}
-
-std::vector<TaskbarCall> CallsTo(const Run& run, bool (*keep)(const TaskbarCall&))
-{
-    std::vector<TaskbarCall> kept = run.taskbar->calls();
-    kept.erase(std::remove_if(kept.begin(), kept.end(), [keep](const TaskbarCall& call) { return !keep(call); }),
-               kept.end());
-    return kept;
 }
 
 void PutTaskbarInFront(Run& run)
@@ -308,16 +206,6 @@ std::shared_ptr<void> LockKey(const std::wstring& path)
     });
 }
 
-std::vector<std::string> Tips(const Run& run)
-{
-    std::vector<std::string> tips;
-    for (const TaskbarCall& call : CallsTo(run, [](const TaskbarCall& call) { return !call.tip.empty(); })) {
-        if (tips.empty() || tips.back() != call.tip) {
-            tips.push_back(call.tip);
-        }
-    }
-    return tips;
-}
 
 std::vector<std::string> Run::linesBeginning(const std::string& beginning) const
 {
@@ -358,54 +246,25 @@ std::string LocalTimeText()
 constexpr wchar_t TRACED_FUNCTIONS[] =
     L"PowerCreateRequest;PowerSetRequest;PowerClearRequest;SetThreadExecutionState;RegisterApplicationRestart";
 
-// Wine traces a program's calls to its standard error, which only the Unix
-// shell that starts it can send to a file: Ringlock is started by the shell,
-// with the trace asked for in its environment, and taken on once it shows.
 void Run::startTraced(const std::string& arguments)
 {
-    RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\Debug", L"RelayInclude", REG_SZ, TRACED_FUNCTIONS,
-                    sizeof(TRACED_FUNCTIONS));
     tracePath = Widen(ring.folder()) + L"\\trace.log";
-    std::wstring environment;
-    const LPWCH inherited = GetEnvironmentStringsW();
-    for (const wchar_t* variable = inherited; *variable != L'\0'; variable += lstrlenW(variable) + 1) {
-        if (wcsncmp(variable, L"WINEDEBUG=", 10) != 0) {
-            environment += variable + std::wstring(1, L'\0');
-        }
-    }
-    FreeEnvironmentStringsW(inherited);
-    environment += L"WINEDEBUG=+timestamp,+pid,+relay" + std::wstring(1, L'\0');
-    environment += L"RINGLOCK_TRACE=" + UnixName(tracePath) + std::wstring(1, L'\0');
-    const std::wstring loader = sizeof(void*) == 8 ? L"/usr/lib/wine/wine64" : L"/usr/lib/wine/wine";
-    ChildProcess shell;
-    ASSERT_TRUE(shell.start(L"Z:\\bin\\sh",
-                            L"-c \"exec \\\"$0\\\" \\\"$@\\\" 2>\\\"$RINGLOCK_TRACE\\\"\" " + loader + L" \""
-                                + ring.exePath() + L"\" " + Widen(arguments),
-                            L"", 0, environment));
+    ASSERT_TRUE(StartTraced(ring.exePath(), arguments, tracePath, TRACED_FUNCTIONS));
     ASSERT_TRUE(ring.adoptStarted(STEP_MS));
 }
 
-// A line of the trace: "<s.ms>:<process>:<thread>:Call <DLL>.<function>(<arguments>) ret=<address>".
 std::vector<TracedCall> Run::traced(const std::string& function) const
 {
-    // The trace's times are the tick count's.
-    const double clockOffsetMs = ClockMs() - static_cast<double>(GetTickCount64());
-    std::vector<TracedCall> calls;
-    const std::string wanted = "." + function + "(";
-    for (const std::string& line : Split(ReadFileBytes(tracePath), "\n")) {
-        unsigned seconds = 0;
-        unsigned ms = 0;
-        unsigned process = 0;
-        const size_t call = line.find(":Call ");
-        const size_t name = line.find(wanted);
-        const size_t end = line.rfind(") ret=");
-        if (std::sscanf(line.c_str(), "%u.%u:%x:", &seconds, &ms, &process) == 3 && process == ring.processId()
-            && call != std::string::npos && name != std::string::npos && name < end && end != std::string::npos) {
-            const size_t from = name + wanted.size();
-            calls.push_back({seconds * 1000.0 + ms + clockOffsetMs, line.substr(from, end - from)});
-        }
-    }
-    return calls;
+    return TracedCalls(tracePath, ring.processId(), function);
+}
+
+void Run::awaitTip(const char* tip) const
+{
+    const auto shown = [this, tip] {
+        const std::vector<std::string> tips = taskbar->tips();
+        return !tips.empty() && tips.back() == tip;
+    };
+    EXPECT_TRUE(WaitUntil(shown, 3 * STEP_MS)) << tip;
 }
 
 void Run::awaitCommand(const std::string& text) const

@@ -15,8 +15,10 @@
 #include "res/resource.h"
 #include "tests/Contract.h"
 #include "tools/harness/RingProcess.h"
+#include "tools/harness/WineTrace.h"
+#include "tools/standin/FullDisk.h"
+#include "tools/standin/StandinProcess.h"
 #include "tools/standin/TaskbarStandin.h"
-#include "tools/standin/Transcript.h"
 
 // Ringlock.exe run as its user runs it, beside the stand-in client and media
 // players, each a process of its own. One table row is one scenario: what
@@ -58,46 +60,7 @@ inline std::string Ring(const std::string& call, int times = 1)
     return "ring " + call + " " + std::to_string(times) + " " + Ms(RING_REPEAT_MS) + "\n";
 }
 
-// A stand-in program run as a process of its own in the test's folder, read
-// through the transcript it writes there: standin_client.exe (or `program`)
-// playing `scenario`, its transcript <name>.log, or standin_players.exe with
-// `arguments`, its transcript players.log. Each start returns once the
-// program's windows exist.
-class StandinProcess {
-public:
-    bool startClient(const std::string& folder, const std::string& scenario, const std::string& program = {},
-                     const std::string& name = "client");
-    bool startPlayers(const std::string& folder, const std::string& arguments);
-    bool started() const { return !m_transcript.empty(); }
-
-    std::vector<TranscriptLine> lines() const { return ReadTranscript(m_transcript); }
-    // Texts of the lines with `tag`, in order.
-    std::vector<std::string> texts(const std::string& tag) const;
-    // Time of the first line with `tag` and `text`, or a negative value.
-    double timeOf(const std::string& tag, const char* text) const;
-    bool waitFor(const std::string& tag, const std::string& text, DWORD timeoutMs) const;
-    // The client's commands, as it received them.
-    std::vector<std::string> commands() const { return texts("<-"); }
-    bool waitForCommand(const std::string& text, DWORD timeoutMs) const { return waitFor("<-", text, timeoutMs); }
-    int waitForExit(DWORD timeoutMs) { return m_process.waitForExit(timeoutMs); }
-    bool running() const { return m_process.running(); }
-
-private:
-    bool start(const std::string& exe, const std::string& arguments, const std::string& folder,
-               const std::string& transcript);
-
-    ChildProcess m_process;
-    std::string m_transcript;
-};
-
 class Run;
-
-// One call Ringlock made of a function traced: when, on the common clock, and
-// its arguments as Wine's trace writes them.
-struct TracedCall {
-    double atMs;
-    std::string arguments;
-};
 
 // `to` happened `ms` after `from`, never early, at most `late` late: each the
 // first line "<tag> <text>" of the client's or the players' transcript.
@@ -157,11 +120,13 @@ std::wstring EditText(HWND edit);
 // The call history holds `expected` after its header, as its lines in the
 // order the calls ended, each call rung while the row ran.
 void CheckHistory(const Run& run, const std::vector<HistoryRow>& expected);
-// Makes `path` a name of the Unix device that takes no data, so that a file
-// of that name opens, reads as empty, and every write of it fails as on a
-// full disk; until the result goes. Wine runs the Unix programs that make
-// and remove the link as it runs any program.
-std::shared_ptr<void> FullDiskAt(const std::wstring& path);
+// A full disk under the name, until the last copy of the result goes.
+inline std::shared_ptr<void> FullDiskAt(const std::wstring& path)
+{
+    auto disk = std::make_shared<FullDisk>(path);
+    EXPECT_TRUE(disk->placed()) << "a full disk";
+    return disk;
+}
 // An open handle that shares nothing, or only reading, as a reader does: a
 // file held so cannot be replaced, and without sharing not written or read
 // either, until the last copy goes.
@@ -173,10 +138,6 @@ void HoldFor(const std::wstring& path, DWORD ms, DWORD share = 0);
 constexpr DWORD BRIEFLY_MS = contract::LOCK_WAIT_MS / 3;
 // A taskbar in front of Wine's, which refuses the icon until told to take it.
 void PutTaskbarInFront(Run& run);
-// The calls the taskbar stand-in had that `keep` keeps.
-std::vector<TaskbarCall> CallsTo(const Run& run, bool (*keep)(const TaskbarCall&));
-// The icon's tips in the order they were given, each once.
-std::vector<std::string> Tips(const Run& run);
 // A key of the current user's, made if missing, as a policy may have it,
 // which everyone may read and nobody may change, until the result goes; then
 // as it was.
@@ -203,6 +164,8 @@ public:
     bool visible() const { return IsWindowVisible(ring.dialog()) != FALSE; }
     void awaitCommand(const std::string& text) const;
     void awaitLog(const std::string& line) const;
+    // The last tip the taskbar stand-in was given is `tip`, within a while.
+    void awaitTip(const char* tip) const;
     // The log's lines that begin so; a line that begins and ends so, within a step.
     std::vector<std::string> linesBeginning(const std::string& beginning) const;
     void awaitLogBeginning(const std::string& beginning, const std::string& ending) const;

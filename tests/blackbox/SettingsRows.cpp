@@ -3,7 +3,6 @@
 // when another program holds it.
 #include "tests/blackbox/BlackBox.h"
 
-#include <algorithm>
 #include <memory>
 
 #include "tests/support/Utf16Bytes.h"
@@ -193,11 +192,8 @@ const Row SETTINGS_ROWS[] = {
             run.answerContactDialog("dave", IDOK);
             EXPECT_EQ(run.dismissMessageBox(), WRITE_FAILED_TEXT);
             EXPECT_EQ(run.ring.readSettings(), "1\r\n0\r\nalice\r\n");
-            const std::string said = SAVE_FAILED_TEXT + run.ring.folder() + "\\Ringlock.ini (";
-            const std::vector<std::string> log = run.ring.logLines();
-            EXPECT_TRUE(std::any_of(log.begin(), log.end(), [&said](const std::string& line) {
-                return line.rfind(said, 0) == 0 && line.find("(error " + std::to_string(ERROR_DISK_FULL) + "))") != std::string::npos;
-            })) << ::testing::PrintToString(log);
+            run.awaitLogBeginning(SAVE_FAILED_TEXT + run.ring.folder() + "\\Ringlock.ini (",
+                                  "(error " + std::to_string(ERROR_DISK_FULL) + "))");
             run.exit(WRITE_FAILED_TEXT);
             EXPECT_EQ(run.writtenAtExit(), "1\r\n0\r\nalice\r\n");
         },

@@ -199,6 +199,14 @@ void Layout(Run& run)
     EXPECT_EQ(placed.bottom - placed.top, height);
 }
 
+std::vector<TaskbarCall> CallsTo(const Run& run, bool (*keep)(const TaskbarCall&))
+{
+    std::vector<TaskbarCall> kept = run.taskbar->calls();
+    kept.erase(std::remove_if(kept.begin(), kept.end(), [keep](const TaskbarCall& call) { return !keep(call); }),
+               kept.end());
+    return kept;
+}
+
 // At logon the taskbar may refuse the icon for a while; the dialog is hidden
 // to the tray meanwhile, as a start with -m would leave it.
 void TaskbarNotReady(Run& run)
@@ -267,30 +275,27 @@ void StartWithWindows(Run& run)
 // command got through in between.
 void TipFollowsTheLink(Run& run)
 {
-    const auto shows = [&run](const char* tip) {
-        EXPECT_TRUE(WaitUntil([&] { return !Tips(run).empty() && Tips(run).back() == tip; }, 3 * STEP_MS)) << tip;
-    };
     int step = 0;
     for (const char* tip : {TIP_NOT_RUNNING, TIP_WAITING, TIP_REFUSED, TIP_NOT_SIGNED_IN}) {
-        shows(tip);
+        run.awaitTip(tip);
         run.createFileBeside("step" + std::to_string(++step));
     }
-    shows(TIP_ANSWERING);
+    run.awaitTip(TIP_ANSWERING);
     for (const std::string hang : {"1", "2"}) {
         run.createFileBeside("hang" + hang);
         ASSERT_TRUE(run.client.waitFor("==", "hung " + hang, STEP_MS));
         run.send("GET USERSTATUS");
-        shows(TIP_NOT_RESPONDING);
+        run.awaitTip(TIP_NOT_RESPONDING);
         ASSERT_TRUE(run.client.waitFor("==", "spoke " + hang, 2 * STEP_MS));
-        shows(TIP_ANSWERING);
+        run.awaitTip(TIP_ANSWERING);
     }
     const std::vector<std::string> log = run.ring.logLines();
     EXPECT_EQ(std::count(log.begin(), log.end(), NOT_DELIVERED_TEXT), 1);
     run.send("GET USERSTATUS");
     run.awaitCommand("GET USERSTATUS");
     run.createFileBeside("crash");
-    shows(TIP_NOT_RUNNING);
-    EXPECT_EQ(Tips(run), (std::vector<std::string>{TIP_LOOKING, TIP_NOT_RUNNING, TIP_WAITING, TIP_REFUSED,
+    run.awaitTip(TIP_NOT_RUNNING);
+    EXPECT_EQ(run.taskbar->tips(), (std::vector<std::string>{TIP_LOOKING, TIP_NOT_RUNNING, TIP_WAITING, TIP_REFUSED,
                                                    TIP_NOT_SIGNED_IN, TIP_ANSWERING, TIP_NOT_RESPONDING,
                                                    TIP_ANSWERING, TIP_NOT_RESPONDING, TIP_ANSWERING,
                                                    TIP_NOT_RUNNING}));

@@ -64,17 +64,12 @@ Lines ManyRinging(int count)
     return steps;
 }
 
-const std::string ANSWERED = std::string("\t") + contract::ANSWERED_BY_RINGLOCK + "\t";
 const std::string BY_HAND = std::string("\t") + contract::ANSWERED_BY_HAND + "\t";
 const std::string NOT_SEEN = std::string("\t") + contract::END_NOT_SEEN + "\t";
 const std::string LONG_NAME = std::string(contract::HISTORY_TEXT_MAX_BYTES - 1, 'a') + "\xC5\x81";
 
 struct Case { const char* what; Lines steps; Lines lines; };
 const Case CASES[] = {
-    {"answered by the program, talked from in progress to the end",
-     {"CALL 5 STATUS RINGING", "CALL 5 PARTNER_HANDLE alice", "@2500", "answer 5", "@2600", "CALL 5 STATUS INPROGRESS",
-      "CALL 5 DURATION 1", "@5599", "CALL 5 STATUS FINISHED"},
-     {"T0\talice\tyes" + ANSWERED + "2"}},
     {"in progress before the program's answer: by hand, and a repeated status changes nothing",
      {"CALL 5 STATUS RINGING", "CALL 5 PARTNER_HANDLE alice", "@500", "CALL 5 STATUS INPROGRESS", "@2500", "answer 5",
       "CALL 5 STATUS INPROGRESS", "@4600", "CALL 5 STATUS FAILED"},

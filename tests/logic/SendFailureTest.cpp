@@ -9,16 +9,11 @@ namespace {
 // a command with.
 TEST(SendFailure, OnlyARefusalMeansHigherRightsAndOnlyAGoneWindowTheClientClosing)
 {
-    constexpr unsigned long timedOut = 1460;     // ERROR_TIMEOUT
-    constexpr unsigned long accessDenied = 5;    // ERROR_ACCESS_DENIED
-    constexpr unsigned long invalidWindow = 1400;  // ERROR_INVALID_WINDOW_HANDLE
-    const struct {
-        bool windowExists;
-        unsigned long error;
-        SendFailure failure;
-    } cases[] = {
-        {true, timedOut, SendFailure::Hung},          {true, accessDenied, SendFailure::Refused},
-        {false, timedOut, SendFailure::ClientGone},   {false, accessDenied, SendFailure::ClientGone},
+    // ERROR_TIMEOUT, ERROR_ACCESS_DENIED, ERROR_INVALID_WINDOW_HANDLE
+    constexpr unsigned long timedOut = 1460, accessDenied = 5, invalidWindow = 1400;
+    const struct { bool windowExists; unsigned long error; SendFailure failure; } cases[] = {
+        {true, timedOut, SendFailure::Hung}, {true, accessDenied, SendFailure::Refused},
+        {false, timedOut, SendFailure::ClientGone}, {false, accessDenied, SendFailure::ClientGone},
         {true, invalidWindow, SendFailure::ClientGone},
     };
     for (const auto& c : cases) {

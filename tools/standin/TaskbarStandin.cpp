@@ -115,3 +115,14 @@ std::vector<TaskbarCall> TaskbarStandin::calls() const
     std::lock_guard<std::mutex> lock(m_state->mutex);
     return m_state->calls;
 }
+
+std::vector<std::string> TaskbarStandin::tips() const
+{
+    std::vector<std::string> tips;
+    for (const TaskbarCall& call : calls()) {
+        if (!call.tip.empty() && (tips.empty() || tips.back() != call.tip)) {
+            tips.push_back(call.tip);
+        }
+    }
+    return tips;
+}

@@ -31,6 +31,8 @@ public:
     bool start();  // the window exists when it returns true
     void takeIcons();
     std::vector<TaskbarCall> calls() const;
+    // The icon's tips in the order they were given, each once.
+    std::vector<std::string> tips() const;
 
 private:
     struct State;
