@@ -69,11 +69,6 @@ FilePath HistoryPath()
     return path;
 }
 
-std::string DisplayPath(const FilePath& path)
-{
-    return Utf8FromWide(path.text, static_cast<size_t>(lstrlenW(path.text)));
-}
-
 void Log(const std::string& line)
 {
     ListAppendRow(g_app.logView, line.c_str(), LOG_MAX_ROWS);
@@ -86,7 +81,7 @@ Outcome Because(DWORD error, std::string& reason)
     return IsLockError(error) || error == ERROR_ACCESS_DENIED ? Outcome::Held : Outcome::Failed;
 }
 
-bool ReadAt(HANDLE file, size_t offset, size_t count, std::string& bytes)
+bool ReadAt(HANDLE file, uint64_t offset, size_t count, std::string& bytes)
 {
     LARGE_INTEGER at{};
     at.QuadPart = static_cast<LONGLONG>(offset);
@@ -97,11 +92,11 @@ bool ReadAt(HANDLE file, size_t offset, size_t count, std::string& bytes)
 }
 
 // A file that grew too large is replaced by its newest lines, safely.
-Outcome Trim(UniqueHandle& file, const wchar_t* path, size_t size, const std::string& lines, std::string& reason)
+Outcome Trim(UniqueHandle& file, const wchar_t* path, uint64_t size, const std::string& lines, std::string& reason)
 {
-    const size_t from = HistoryTailStart(size);
+    const uint64_t from = HistoryTailStart(size);
     std::string tail;
-    if (!ReadAt(file.get(), from, size - from, tail)) {
+    if (!ReadAt(file.get(), from, static_cast<size_t>(size - from), tail)) {
         return Because(GetLastError(), reason);
     }
     file.close();
@@ -110,7 +105,7 @@ Outcome Trim(UniqueHandle& file, const wchar_t* path, size_t size, const std::st
 }
 
 // A write that fails leaves the file as it was, not with half a line.
-Outcome Append(HANDLE file, size_t size, const std::string& bytes, std::string& reason)
+Outcome Append(HANDLE file, uint64_t size, const std::string& bytes, std::string& reason)
 {
     LARGE_INTEGER end{};
     end.QuadPart = static_cast<LONGLONG>(size);
@@ -134,12 +129,13 @@ Outcome WriteLines(const wchar_t* path, const std::string& lines, std::string& r
     if (!file || !GetFileSizeEx(file.get(), &size)) {
         return Because(GetLastError(), reason);
     }
-    const auto fileSize = static_cast<size_t>(size.QuadPart);
+    const auto fileSize = static_cast<uint64_t>(size.QuadPart);
     if (fileSize == 0) {
         return Append(file.get(), 0, HISTORY_HEADER + lines, reason);
     }
     std::string head;
-    if (!ReadAt(file.get(), 0, std::min(fileSize, sizeof(HISTORY_HEADER) - 1), head) || head != HISTORY_HEADER) {
+    if (!ReadAt(file.get(), 0, static_cast<size_t>(std::min<uint64_t>(fileSize, sizeof(HISTORY_HEADER) - 1)), head)
+        || head != HISTORY_HEADER) {
         reason = HISTORY_FOREIGN_TEXT;
         return Outcome::Failed;
     }

@@ -196,10 +196,10 @@ std::string HistoryLine(const EndedCall& call)
            + std::to_string(call.secondsTalked) + "\r\n";
 }
 
-size_t HistoryTailStart(size_t fileSize)
+uint64_t HistoryTailStart(uint64_t fileSize)
 {
-    constexpr size_t headerLength = sizeof(HISTORY_HEADER) - 1;
-    const size_t keptFrom = fileSize > headerLength + HISTORY_KEPT_BYTES ? fileSize - HISTORY_KEPT_BYTES : headerLength;
+    constexpr uint64_t headerLength = sizeof(HISTORY_HEADER) - 1;
+    const uint64_t keptFrom = fileSize > headerLength + HISTORY_KEPT_BYTES ? fileSize - HISTORY_KEPT_BYTES : headerLength;
     return keptFrom - 1;
 }
 

@@ -94,8 +94,9 @@ std::string HistoryLine(const EndedCall& call);
 
 // Where to read the tail of a file of `fileSize` bytes that grew past
 // HISTORY_MAX_BYTES from, so that its first byte is the end of the line
-// before the kept ones, or of the header.
-size_t HistoryTailStart(size_t fileSize);
+// before the kept ones, or of the header. A file may have grown past what
+// memory holds: only its tail is read.
+uint64_t HistoryTailStart(uint64_t fileSize);
 // The file that replaces one that grew past HISTORY_MAX_BYTES: the header,
 // the whole lines of `tail` after its first line end, byte for byte, then
 // `lines`.

@@ -160,11 +160,6 @@ void MergeIntoControls(const SettingsData& data)
     }
 }
 
-std::string DisplayPath(const FilePath& path)
-{
-    return Utf8FromWide(path.text, static_cast<size_t>(lstrlenW(path.text)));
-}
-
 // The file from the controls as they are now; false when it must not or
 // cannot be written.
 bool WriteSettingsFile(const FilePath& path)
@@ -202,6 +197,11 @@ bool ProgramPath(FilePath& path, size_t& length)
     length = GetModuleFileNameW(nullptr, path.text, PROGRAM_PATH_SIZE);
     // A path that filled the buffer may have been cut short.
     return length != 0 && length < PROGRAM_PATH_SIZE;
+}
+
+std::string DisplayPath(const FilePath& path)
+{
+    return Utf8FromWide(path.text, static_cast<size_t>(lstrlenW(path.text)));
 }
 
 FilePath SettingsPath()

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // The longest path of the executable that the program works from, with its
 // NUL. The files it keeps beside itself are named after it, with room for
 // their endings and for the temporary file's suffix.
@@ -19,6 +21,8 @@ bool ProgramPath(FilePath& path, size_t& length);
 // The settings file beside the executable; empty when the executable's path
 // cannot be had whole.
 FilePath SettingsPath();
+// A path as the log shows it.
+std::string DisplayPath(const FilePath& path);
 
 // Programs that open a file briefly without sharing (virus scanners, the
 // search indexer, backup and sync tools) usually let go within a second: a
