@@ -38,7 +38,7 @@ faults=(perl "$here/tools/seeded-faults.pl" "$scratch/tests/seeded-faults.txt")
 configure() {
   cmake -S "$scratch" -B "$work/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null &&
   cmake -S "$scratch" -B "$work/x64" -DCMAKE_TOOLCHAIN_FILE="$scratch/cmake/toolchain-x64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DRINGLOCK_TEST_TIMEOUT=180 >/dev/null
+    -DCMAKE_BUILD_TYPE=Release -DRINGLOCK_TEST_TIMEOUT=480 >/dev/null
 }
 build() {
   cmake --build "$work/native" -j 2 >"$1" 2>&1 && cmake --build "$work/x64" -j 2 >>"$1" 2>&1
