@@ -268,7 +268,8 @@ void OnLinkText(WPARAM wParam, LPARAM kind)
     }
 }
 
-// A client that closed or crashed ends every call it had.
+// A client that closed or crashed ends every call it had; the screen follows
+// with the line the link logs about it next.
 void OnLinkState(LinkState state)
 {
     SetTrayTip(state);
@@ -348,7 +349,6 @@ INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
         return FALSE;
     case WM_LINK_STATE:
         OnLinkState(static_cast<LinkState>(wParam));
-        FollowAnsweredCalls();
         return FALSE;
     case WM_HISTORY_NOT_OPENED:
         OnHistoryNotOpened(static_cast<DWORD>(wParam));
