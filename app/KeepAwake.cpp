@@ -79,10 +79,10 @@ bool Change(POWER_REQUEST_TYPE type, bool on)
     return (on ? g_keeper.set : g_keeper.clear)(g_keeper.request.get(), type) != FALSE;
 }
 
-// A request the power request refuses falls back to the execution state.
+// Windows keeps the screen on only while it keeps the PC awake too.
 void Follow()
 {
-    const Wanted& wanted = g_keeper.wanted;
+    const Wanted wanted{g_keeper.wanted.system || g_keeper.wanted.screen, g_keeper.wanted.screen};
     Wanted& granted = g_keeper.granted;
     if (g_keeper.request) {
         if (wanted.system != granted.system && !Change(PowerRequestSystemRequired, wanted.system) && wanted.system) {

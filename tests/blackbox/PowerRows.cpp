@@ -29,7 +29,6 @@ std::string State(bool awake, bool screen)
 }
 const std::string NOTHING = State(false, false);
 const std::string AWAKE = State(true, false);
-const std::string SCREEN = State(false, true);
 const std::string AWAKE_AND_SCREEN = State(true, true);
 
 std::vector<std::string> StatesAsked(const Run& run)
@@ -157,15 +156,15 @@ const Row POWER_ROWS[] = {
         .expect = {.commands = {"GET CALL 901 PARTNER_HANDLE", "SET CALL 901 STATUS INPROGRESS"}},
     },
     {
-        // Stored unchecked: the PC may sleep, but an answered call keeps the
-        // screen on until the client crashes.
+        // Stored unchecked: the PC may sleep, but an answered call keeps it
+        // awake and its screen on until the client crashes.
         .name = "AStoredChoiceIsKeptAndACrashMidCallWithdrawsTheScreen",
         .given = {.settings = "0\r\n0\r\nalice\r\n", .before = StoredUnchecked, .traced = true},
         .client = std::string(REPLYING_AT_ONCE) + "partner 902 alice\n" + Await("attached") + Ring("902")
                   + Await("command SET CALL 902 STATUS INPROGRESS", ANSWER_DELAY_MS) + Wait(500) + "crash\n",
         .act = [](Run& run) {
             run.awaitLog(CLIENT_CLOSED_TEXT);
-            ExpectAsked(run, {NOTHING, SCREEN, NOTHING});
+            ExpectAsked(run, {NOTHING, AWAKE_AND_SCREEN, NOTHING});
         },
         .expect = {.commands = {"GET CALL 902 PARTNER_HANDLE", "SET CALL 902 STATUS INPROGRESS"},
                    .closingPing = false,
