@@ -55,18 +55,24 @@ sub slurp {
 }
 
 my @faults = read_faults();
+# A number that is not one of the list's would otherwise count from its end.
+sub fault_numbered {
+    my ($n) = @_;
+    die "no fault $n\n" unless defined $n && $n =~ /^[1-9][0-9]*$/ && $n <= @faults;
+    return $faults[$n - 1];
+}
 if ($verb eq 'count') {
     print scalar(@faults), "\n";
     exit 0;
 }
 if ($verb eq 'describe') {
-    my $f = $faults[$args[0] - 1] or die "no fault $args[0]\n";
+    my $f = fault_numbered($args[0]);
     print "$f->{file}: ", join(' ', @{ $f->{note} }), "\n";
     exit 0;
 }
 if ($verb eq 'apply') {
     my ($n, $root) = @args;
-    my $f = $faults[$n - 1] or die "no fault $n\n";
+    my $f = fault_numbered($n);
     my $path = "$root/$f->{file}";
     my $text = slurp($path);
     my $find = join("\n", @{ $f->{find} });

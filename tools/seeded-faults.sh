@@ -34,6 +34,9 @@ mkdir -p "$scratch" "$logs"
 tar -C "$tree" --exclude=./build --exclude=./.git --exclude=./dist -cf - . | tar -C "$scratch" -m -xf -
 faults=(perl "$here/tools/seeded-faults.pl" "$scratch/tests/seeded-faults.txt")
 "${faults[@]}" check "$scratch" >/dev/null || { "${faults[@]}" check "$scratch"; exit 2; }
+selected=("$@")
+[ ${#selected[@]} -eq 0 ] && selected=($(seq 1 "$("${faults[@]}" count)"))
+for n in "${selected[@]}"; do "${faults[@]}" describe "$n" >/dev/null || exit 2; done
 
 configure() {
   cmake -S "$scratch" -B "$work/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null &&
@@ -70,9 +73,6 @@ if [ -n "$failed" ]; then
   exit 2
 fi
 
-count="$("${faults[@]}" count)"
-selected=("$@")
-[ ${#selected[@]} -eq 0 ] && selected=($(seq 1 "$count"))
 caught=0
 missed=0
 missed_list=()
