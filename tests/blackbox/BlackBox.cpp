@@ -418,8 +418,7 @@ namespace {
 void Play(const Row& row)
 {
     const Given& given = row.given;
-    // What the program keeps in the registry, as a row stopped midway (a
-    // killed run) may have left it: every row begins with none of it.
+    // Not what a row stopped midway (a killed run) stored.
     RegDeleteTreeA(HKEY_CURRENT_USER, contract::KEEP_AWAKE_KEY);
     Run run(given.programFolder);
     if (given.settings) {
