@@ -5,9 +5,10 @@
 // answered video call shows nothing. While "Keep this PC awake" is checked,
 // Windows is asked not to let the PC sleep for idleness (the screen may still
 // turn off); while a call the program answered goes on, to keep the screen on
-// and, as Windows asks of a program that keeps it on, the PC awake. With a power request, whose reason `powercfg /requests` shows, where
-// Windows has them (from Windows 7 on) and grants one; otherwise with the
-// main thread's execution state.
+// and, as Windows asks of a program that keeps it on, the PC awake. With a
+// power request, whose reason `powercfg /requests` shows, where Windows has
+// them (from Windows 7 on) and grants one; otherwise with the main thread's
+// execution state.
 
 // The choice is the user's: unchecked, it is this value, 0, under this key of
 // the current user's; checked, there is no value.

@@ -206,7 +206,6 @@ std::shared_ptr<void> LockKey(const std::wstring& path)
     });
 }
 
-
 std::vector<std::string> Run::linesBeginning(const std::string& beginning) const
 {
     std::vector<std::string> found;

@@ -296,9 +296,9 @@ void TipFollowsTheLink(Run& run)
     run.createFileBeside("crash");
     run.awaitTip(TIP_NOT_RUNNING);
     EXPECT_EQ(run.taskbar->tips(), (std::vector<std::string>{TIP_LOOKING, TIP_NOT_RUNNING, TIP_WAITING, TIP_REFUSED,
-                                                   TIP_NOT_SIGNED_IN, TIP_ANSWERING, TIP_NOT_RESPONDING,
-                                                   TIP_ANSWERING, TIP_NOT_RESPONDING, TIP_ANSWERING,
-                                                   TIP_NOT_RUNNING}));
+                                                             TIP_NOT_SIGNED_IN, TIP_ANSWERING, TIP_NOT_RESPONDING,
+                                                             TIP_ANSWERING, TIP_NOT_RESPONDING, TIP_ANSWERING,
+                                                             TIP_NOT_RUNNING}));
 }
 
 // The client hangs for longer than a command is waited for, then speaks.
